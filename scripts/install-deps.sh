@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the examples need;
+# does nothing when they are all present already.
+set -euo pipefail
+packages=(
+  cmake make g++ gfortran clang libclang-rt-14-dev pkg-config
+  libgtest-dev libbenchmark-dev
+  libopenmpi-dev openmpi-bin
+  python3 python3-vtk9 xvfb
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
