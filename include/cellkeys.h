@@ -45,6 +45,99 @@ void ck_fill_tables(void);
 
 /* ==== random numbers (random/) ==== */
 
+/* Two process-wide random-number streams, each a generator state and a
+ * one-value cache for normal deviates.  All four records are zero at program
+ * start, unprotected, and meant for one thread at a time.
+ *
+ * The generator is the universal generator of Marsaglia, Zaman and Tsang
+ * (Stat. Prob. Lett. 9 (1990) 35), a lagged-Fibonacci sequence
+ * x(n) = x(n-97) - x(n-33) mod 1 over 24-bit fractions, combined by
+ * subtraction mod 1 with the arithmetic sequence c(n) = c(n-1) - 7654321/2^24
+ * mod 16777213/2^24.  Its period is about 2^144.  Deviates are multiples of
+ * 2^-24 in [0, 1).  In a state record, words[0..96] hold the lag table,
+ * integers[0] and integers[1] the two table positions (1..97, first 97 and
+ * 33) and integers[2] the sequence term c in units of 2^-24 (0..16777212),
+ * so every field survives a save and load exactly.  A record whose
+ * positions or term lie outside those ranges, such as the zero record of a
+ * stream never seeded, is seeded with the pair (1802, 9373) by its next
+ * draw; a draw therefore never reads outside the table. */
+typedef struct RngState {
+    double words[97];     /* bytes 0..775 */
+    int32_t integers[3];  /* bytes 776, 780, 784 */
+    int32_t unused;       /* bytes 788..791, never read or written */
+} RngState;
+
+/* A normal deviate kept for the next call; waiting is 1 while it is due. */
+typedef struct RngNormalCache {
+    double value;
+    int32_t waiting;
+    int32_t unused;
+} RngNormalCache;
+
+extern RngState rng_state;                      /* first stream */
+extern RngState rng_state_second;               /* second stream */
+extern RngNormalCache rng_normal_cache;         /* first stream */
+extern RngNormalCache rng_normal_cache_second;  /* second stream */
+
+/* Seeds the first stream's generator.  The normal cache is left alone, so a
+ * waiting deviate is still returned by the next rng_normal.
+ *   seed1  in, 0..31328
+ *   seed2  in, 0..30081
+ * Each pair gives an independent sequence; (1802, 9373) is the pair of the
+ * generator's published test values. */
+void rng_seed(const int32_t *seed1, const int32_t *seed2);
+
+/* Returns the first stream's next uniform deviate, in [0, 1).
+ *   arg  not read; rng_normal hands its own argument on, so a program that
+ *        defines its own rng_draw may give it a meaning.
+ * Writes rng_state.  A program may replace this routine by defining its own
+ * rng_draw; rng_normal then calls that one. */
+double rng_draw(const int32_t *arg);
+
+/* Seeds the second stream's generator; called by rng_start_second.
+ *   seed1, seed2  in, as for rng_seed
+ * Writes rng_state_second only.  Replaceable like rng_draw. */
+void rng_prepare_second(const int32_t *seed1, const int32_t *seed2);
+
+/* Starts the second stream: calls rng_prepare_second(seed1, seed2), then
+ * clears rng_normal_cache_second.  The first stream is untouched. */
+void rng_start_second(const int32_t *seed1, const int32_t *seed2);
+
+/* Returns the second stream's next uniform deviate, in [0, 1).
+ *   arg  not read, as for rng_draw.  Writes rng_state_second. */
+double rng_draw_second(const int32_t *arg);
+
+/* Returns a standard normal deviate from the first stream by the polar
+ * method: deviates come in pairs, the second kept in rng_normal_cache and
+ * returned by the next call without drawing.
+ *   arg  handed on unchanged to every rng_draw call (two per attempt) */
+double rng_normal(const int32_t *arg);
+
+/* As rng_normal on the second stream: calls rng_draw_second and keeps its
+ * spare deviate in rng_normal_cache_second. */
+double rng_normal_second(const int32_t *arg);
+
+/* Saves the first stream's state; its normal cache is not saved.
+ *   saved  out, 100 reals: 1..97 the words bit for bit, 98..100 the three
+ *          integers through single precision (exact up to 2^24 in magnitude) */
+void rng_save_state(double *saved);
+
+/* Restores the first stream's state from rng_save_state's layout; the
+ * integers are rounded half away from zero and kept to their low 32 bits.
+ * The normal cache is unchanged: a waiting deviate is still returned.
+ *   saved  in, 100 reals */
+void rng_load_state(const double *saved);
+
+/* Saves the second stream's state and normal cache.
+ *   saved  out, 102 reals: 1..100 as rng_save_state, 101 the cached value
+ *          bit for bit, 102 1.0 if it is waiting, else 0.0 */
+void rng_save_state_second(double *saved);
+
+/* Restores the second stream's state and normal cache; the cached value
+ * waits when item 102 rounds half away from zero to exactly 1.
+ *   saved  in, 102 reals */
+void rng_load_state_second(const double *saved);
+
 /* ==== message passing (parallel/, link cellkeys_mpi) ==== */
 
 #ifdef __cplusplus

@@ -1,0 +1,116 @@
+#include "input.hpp"
+
+#include <string>
+
+#include "binary_reader.hpp"
+#include "failure.hpp"
+#include "file_names.hpp"
+#include "text_reader.hpp"
+
+namespace cellplot {
+
+void read_control(Settings& settings)
+{
+    if (!file_exists(control_file_name))
+        return;
+    FileSource source(control_file_name);
+    read_control_from(source, settings);
+}
+
+void read_control_from(ByteSource& source, Settings& settings)
+{
+    TextReader in(source);
+    int line = 1;
+    auto skip_line = [&] {
+        in.begin_record(line++);
+        in.end_record();
+    };
+    auto first_value = [&] {
+        in.begin_record(line++);
+        std::int32_t v = in.integer();
+        in.end_record();
+        return v;
+    };
+    for (int k = 0; k < 6; ++k)
+        skip_line();
+    settings.textmode = first_value();
+    skip_line();
+    skip_line();
+    settings.outnum = first_value();
+}
+
+namespace {
+
+template <class Reader>
+void read_records(Reader& in, const std::string& name, Piece& piece)
+{
+    Header& h = piece.header;
+    in.begin_record(1, 8);
+    h.first = in.integer();
+    h.npieces = in.integer();
+    in.end_record();
+
+    in.begin_record(2, 24);
+    for (double& e : h.extent)
+        e = in.real();
+    in.end_record();
+
+    in.begin_record(3, 24);
+    h.rootsize = in.real();
+    h.reflevel = in.integer();
+    h.nlevels = in.integer();
+    h.ncells = in.integer();
+    h.nspecies = in.integer();
+    in.end_record();
+    if (h.ncells > max_cells)
+        fail(name, "holds " + std::to_string(h.ncells) + " cells, more than the " +
+                       std::to_string(max_cells) + " a piece may have");
+    if (h.nspecies > max_species)
+        fail(name, "holds " + std::to_string(h.nspecies) + " species, more than the " +
+                       std::to_string(max_species) + " a piece may have");
+
+    in.begin_record(4, 32);
+    for (double& u : h.unused)
+        u = in.real();
+    in.end_record();
+
+    const std::int64_t n = h.ncells > 0 ? h.ncells : 0;
+    int record = 5;
+    in.begin_record(record++, 4 * n);
+    in.integers(piece.nlevel.get(), n);
+    in.end_record();
+    auto real_record = [&](double* dst) {
+        in.begin_record(record++, 8 * n);
+        in.reals(dst, n);
+        in.end_record();
+    };
+    for (double* a : {piece.strn12.get(), piece.strn13.get(), piece.strn23.get(),
+                      piece.srun.get(), piece.drun.get(), piece.erun.get(), piece.trun.get(),
+                      piece.prun.get()})
+        real_record(a);
+    for (int a = 0; a < 3; ++a)
+        real_record(piece.velocity(a));
+    for (int j = 1; j <= h.nspecies; ++j)
+        real_record(piece.species(j));
+}
+
+}  // namespace
+
+void read_result_from(ByteSource& source, bool text, Piece& piece)
+{
+    if (text) {
+        TextReader in(source);
+        read_records(in, source.name(), piece);
+    } else {
+        BinaryReader in(source);
+        read_records(in, source.name(), piece);
+    }
+}
+
+void read_result(const Settings& settings, std::int32_t ipiece, Piece& piece)
+{
+    FileSource source(result_file_name(ipiece, settings.outnum));
+    read_result_from(source, settings.textmode != 0, piece);
+}
+
+}  // namespace cellplot

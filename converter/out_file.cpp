@@ -1,0 +1,66 @@
+#include "out_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "failure.hpp"
+
+namespace cellplot {
+
+OutFile::OutFile(std::string name)
+    : name_(std::move(name)), buf_(new char[buffer_size])
+{
+    fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        if (errno == EEXIST)
+            fail(name_, "already exists; remove it first to convert this output again");
+        fail(name_, "cannot create: " + system_error_text(errno));
+    }
+    pos_ = buf_.get();
+    limit_ = pos_ + buffer_size;
+}
+
+OutFile::~OutFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void OutFile::flush()
+{
+    const char* p = buf_.get();
+    while (p < pos_) {
+        ssize_t done = ::write(fd_, p, static_cast<std::size_t>(pos_ - p));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(name_, "cannot write: " + system_error_text(errno));
+        }
+        p += done;
+    }
+    pos_ = buf_.get();
+}
+
+void OutFile::put(std::string_view text)
+{
+    while (!text.empty()) {
+        std::size_t k = text.size() < buffer_size ? text.size() : buffer_size;
+        char* p = room(k);
+        std::memcpy(p, text.data(), k);
+        advance(p + k);
+        text.remove_prefix(k);
+    }
+}
+
+void OutFile::close()
+{
+    flush();
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        fail(name_, "cannot write: " + system_error_text(errno));
+}
+
+}  // namespace cellplot

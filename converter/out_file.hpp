@@ -1,0 +1,48 @@
+// An output file created new (never over an existing one) and written
+// through one large buffer.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace cellplot {
+
+class OutFile {
+public:
+    // Creates the file; refuses when a file of that name exists.
+    explicit OutFile(std::string name);
+    ~OutFile();
+    OutFile(const OutFile&) = delete;
+    OutFile& operator=(const OutFile&) = delete;
+
+    // Room for at least n more bytes (n at most buffer_size); write them
+    // from the pointer returned, then pass the end to advance().
+    char* room(std::size_t n)
+    {
+        if (static_cast<std::size_t>(limit_ - pos_) < n)
+            flush();
+        return pos_;
+    }
+    void advance(char* new_pos) { pos_ = new_pos; }
+
+    void put(std::string_view text);
+    // Writes out what is buffered and closes the file.
+    void close();
+
+    const std::string& name() const { return name_; }
+
+    static constexpr std::size_t buffer_size = std::size_t{1} << 20;
+
+private:
+    void flush();
+
+    std::string name_;
+    int fd_;
+    std::unique_ptr<char[]> buf_;
+    char* pos_;
+    char* limit_;
+};
+
+}  // namespace cellplot

@@ -1,0 +1,317 @@
+#include "text_reader.hpp"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "failure.hpp"
+
+namespace cellplot {
+namespace {
+
+constexpr std::size_t chunk_size = std::size_t{1} << 20;
+// A single value may not be longer than this; a longer one is refused.
+constexpr std::size_t max_token = std::size_t{1} << 16;
+
+enum CharClass : unsigned char { value_char = 0, separator = 1, star = 2 };
+
+constexpr std::array<unsigned char, 256> make_classes()
+{
+    std::array<unsigned char, 256> t{};
+    for (unsigned char c : {' ', '\t', '\r', '\n', ',', '/'})
+        t[c] = separator;
+    t['*'] = star;
+    return t;
+}
+constexpr std::array<unsigned char, 256> classes = make_classes();
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+bool equals_nocase(const char* b, const char* e, const char* word)
+{
+    for (; b != e; ++b, ++word) {
+        if (*word == '\0')
+            return false;
+        char c = *b;
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != *word)
+            return false;
+    }
+    return *word == '\0';
+}
+
+// The rarer spellings of a real: a leading "+", an exponent letter D, Q or a
+// lower-case one, or an exponent with a sign and no letter.  Rewrites the
+// token as [-]digits[.digits]e[sign]digits and converts that, correctly
+// rounded; values beyond the range of a double become infinities or zero as
+// a Fortran READ gives them.
+bool parse_real_slow(const char* b, const char* e, double& v)
+{
+    std::string s;
+    s.reserve(static_cast<std::size_t>(e - b) + 2);
+    if (b != e && (*b == '+' || *b == '-')) {
+        if (*b == '-')
+            s += '-';
+        ++b;
+    }
+    if (equals_nocase(b, e, "inf") || equals_nocase(b, e, "infinity")) {
+        v = s.empty() ? HUGE_VAL : -HUGE_VAL;
+        return true;
+    }
+    if (equals_nocase(b, e, "nan")) {
+        v = std::nan("");
+        return true;
+    }
+    std::size_t digits = 0;
+    while (b != e && is_digit(*b)) {
+        s += *b++;
+        ++digits;
+    }
+    if (b != e && *b == '.') {
+        s += *b++;
+        while (b != e && is_digit(*b)) {
+            s += *b++;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (b != e) {
+        char c = *b;
+        if (c == 'e' || c == 'E' || c == 'd' || c == 'D' || c == 'q' || c == 'Q')
+            ++b;
+        else if (c != '+' && c != '-')
+            return false;
+        s += 'e';
+        if (b != e && (*b == '+' || *b == '-'))
+            s += *b++;
+        if (b == e)
+            return false;
+        for (; b != e; ++b) {
+            if (!is_digit(*b))
+                return false;
+            s += *b;
+        }
+    }
+    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec == std::errc::result_out_of_range) {
+        v = std::strtod(s.c_str(), nullptr);  // gives +-HUGE_VAL or the underflowed value
+        return true;
+    }
+    return ec == std::errc{} && ptr == s.data() + s.size();
+}
+
+bool parse_real(const char* b, const char* e, double& v)
+{
+    auto [ptr, ec] = std::from_chars(b, e, v);
+    if (ec == std::errc{} && ptr == e)
+        return true;
+    return parse_real_slow(b, e, v);
+}
+
+bool parse_integer(const char* b, const char* e, std::int32_t& v)
+{
+    bool negative = false;
+    if (b != e && (*b == '+' || *b == '-')) {
+        negative = *b == '-';
+        ++b;
+    }
+    if (b == e)
+        return false;
+    std::uint64_t magnitude = 0;
+    for (const char* p = b; p != e; ++p) {
+        if (!is_digit(*p))
+            return false;
+        magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+        if (magnitude > std::uint64_t{1} << 31)
+            return false;
+    }
+    if (!negative && magnitude > INT32_MAX)
+        return false;
+    v = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
+                 : static_cast<std::int32_t>(magnitude);
+    return true;
+}
+
+}  // namespace
+
+TextReader::TextReader(ByteSource& source)
+    : source_(source), buf_(new char[chunk_size + max_token])
+{
+    pos_ = end_ = buf_.get();
+}
+
+// Keeps [keep_from, end_) at the front of the buffer and reads more after it.
+bool TextReader::fill(std::size_t keep_from)
+{
+    if (at_eof_)
+        return false;
+    char* base = buf_.get();
+    std::size_t kept = static_cast<std::size_t>(end_ - base) - keep_from;
+    if (kept >= max_token)
+        refuse("a value longer than " + std::to_string(max_token) + " characters");
+    std::memmove(base, base + keep_from, kept);
+    std::size_t room = chunk_size + max_token - kept;
+    std::size_t got = source_.read(base + kept, room);
+    if (got == 0)
+        at_eof_ = true;
+    std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(keep_from);
+    pos_ -= shift;
+    if (tok_)
+        tok_ -= shift;
+    end_ = base + kept + got;
+    return got != 0;
+}
+
+void TextReader::refuse(const std::string& cause) const
+{
+    fail(source_.name(), "line " + std::to_string(line_) + ": " + cause);
+}
+
+std::string TextReader::token_text() const
+{
+    std::size_t n = static_cast<std::size_t>(tok_end_ - tok_);
+    if (n > 40)
+        return std::string(tok_, 40) + "...";
+    return std::string(tok_, n);
+}
+
+void TextReader::begin_record(int number, std::int64_t)
+{
+    record_ = number;
+    values_read_ = 0;
+    got_value_ = false;
+    comma_seen_ = true;  // a comma before the first value would make it null
+    repeat_left_ = 0;
+    tok_ = tok_end_ = nullptr;
+}
+
+void TextReader::next_token(const char* what)
+{
+    if (repeat_left_ > 0) {
+        --repeat_left_;
+        return;
+    }
+    tok_ = nullptr;
+    for (;;) {
+        while (pos_ < end_) {
+            char c = *pos_;
+            if (c == ' ' || c == '\t' || c == '\r') {
+                ++pos_;
+            } else if (c == '\n') {
+                ++line_;
+                ++pos_;
+            } else if (c == ',') {
+                if (comma_seen_)
+                    refuse("empty value in record " + std::to_string(record_) +
+                           " (two commas in a row are not supported)");
+                comma_seen_ = true;
+                ++pos_;
+            } else if (c == '/') {
+                refuse("a slash ends record " + std::to_string(record_) +
+                       " early (not supported)");
+            } else {
+                goto value;
+            }
+        }
+        if (!fill(static_cast<std::size_t>(end_ - buf_.get())))
+            fail(source_.name(), "ends in record " + std::to_string(record_) + " after " +
+                                     std::to_string(values_read_) + " values; " + what +
+                                     " expected");
+    }
+value:
+    tok_ = pos_;
+    const char* star_at = nullptr;
+    for (;;) {
+        while (pos_ < end_) {
+            unsigned char cls = classes[static_cast<unsigned char>(*pos_)];
+            if (cls == value_char) {
+                ++pos_;
+            } else if (cls == star && !star_at) {
+                star_at = pos_++;
+            } else if (cls == star) {
+                ++pos_;
+            } else {
+                goto done;
+            }
+        }
+        const char* old = tok_;
+        if (!fill(static_cast<std::size_t>(tok_ - buf_.get())))
+            break;
+        if (star_at)
+            star_at -= old - tok_;
+    }
+done:
+    tok_end_ = pos_;
+    comma_seen_ = false;
+    if (star_at) {
+        std::int32_t count = 0;
+        if (!parse_integer(tok_, star_at, count) || count <= 0 || tok_[0] == '+' ||
+            tok_[0] == '-')
+            refuse("cannot read '" + token_text() + "' as a " + what);
+        if (star_at + 1 == tok_end_)
+            refuse("empty value in record " + std::to_string(record_) + " ('" + token_text() +
+                   "' repeats a null value; not supported)");
+        tok_ = star_at + 1;
+        repeat_left_ = count - 1;
+    }
+}
+
+std::int32_t TextReader::integer()
+{
+    next_token("an integer");
+    std::int32_t v;
+    if (!parse_integer(tok_, tok_end_, v))
+        refuse("cannot read '" + token_text() + "' as an integer");
+    ++values_read_;
+    got_value_ = true;
+    return v;
+}
+
+double TextReader::real()
+{
+    next_token("a real");
+    double v;
+    if (!parse_real(tok_, tok_end_, v))
+        refuse("cannot read '" + token_text() + "' as a real");
+    ++values_read_;
+    got_value_ = true;
+    return v;
+}
+
+void TextReader::integers(std::int32_t* dst, std::int64_t n)
+{
+    for (std::int64_t i = 0; i < n; ++i)
+        dst[i] = integer();
+}
+
+void TextReader::reals(double* dst, std::int64_t n)
+{
+    for (std::int64_t i = 0; i < n; ++i)
+        dst[i] = real();
+}
+
+void TextReader::end_record()
+{
+    repeat_left_ = 0;
+    if (!got_value_ && pos_ == end_ && !fill(static_cast<std::size_t>(end_ - buf_.get())))
+        fail(source_.name(), "ends before record " + std::to_string(record_));
+    for (;;) {
+        const char* nl = static_cast<const char*>(
+            std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
+        if (nl) {
+            pos_ = nl + 1;
+            ++line_;
+            return;
+        }
+        pos_ = end_;
+        if (!fill(static_cast<std::size_t>(end_ - buf_.get())))
+            return;  // the last line lacks its line feed
+    }
+}
+
+}  // namespace cellplot

@@ -1,0 +1,359 @@
+#include "vtk_writer.hpp"
+
+#include <cstring>
+#include <string_view>
+
+#include "file_names.hpp"
+#include "real_text.hpp"
+
+namespace cellplot {
+namespace {
+
+constexpr int reals_per_line = 9;    // (9(1PE12.4))
+constexpr int real_width = 12;
+constexpr int ints_per_line = 8;     // (8I8)
+constexpr int int_width = 8;
+constexpr int types_per_line = 42;   // (42I3)
+constexpr int voxel = 11;            // VTK_VOXEL
+constexpr std::size_t piece_line_trailing_blanks = 39;
+
+constexpr std::string_view master_top =
+    "<VTKFile type=\"PUnstructuredGrid\">\n"
+    "  <PUnstructuredGrid GhostLevel=\"0\">\n"
+    "    <PCellData\n"
+    "      Vectors=\"Velocity\"\n"
+    "      Scalars=\"Density\"\n"
+    "    >\n"
+    "      <PDataArray\n"
+    "        NumberOfComponents=\"3\"\n"
+    "        type=\"Float32\"\n"
+    "        Name=\"Velocity\"\n"
+    "        format=\"ascii\"\n"
+    "      >\n"
+    "      </PDataArray>\n";
+
+constexpr std::string_view master_points =
+    "    </PCellData>\n"
+    "    <PPoints>\n"
+    "      <PDataArray NumberOfComponents=\"3\"\n"
+    "                  type=\"Float32\"\n"
+    "                  format=\"ascii\"\n"
+    "      >\n"
+    "      </PDataArray>\n"
+    "    </PPoints>\n";
+
+constexpr std::string_view master_tail =
+    "  </PUnstructuredGrid>\n"
+    "</VTKFile>\n";
+
+constexpr std::string_view scalar_names[4] = {
+    "Name=\"Density\"", "Name=\"Energy\"", "Name=\"Temperature\"", "Name=\"Pressure\""};
+
+constexpr std::string_view piece_cell_data =
+    "       <CellData\n"
+    "         Vectors=\"Velocity\"\n"
+    "         Scalars=\"Density\"\n"
+    "       >\n"
+    "         <DataArray\n"
+    "           NumberOfComponents=\"3\"\n"
+    "           type=\"Float32\"\n"
+    "           Name=\"Velocity\"\n"
+    "           format=\"ascii\"\n"
+    "         >\n";
+
+constexpr std::string_view end_data_array = "         </DataArray>\n";
+
+constexpr std::string_view piece_points =
+    "       </CellData>\n"
+    "       <Points>\n"
+    "         <DataArray NumberOfComponents=\"3\"\n"
+    "                    type=\"Float32\"\n"
+    "                    format=\"ascii\"\n"
+    "         >\n";
+
+constexpr std::string_view piece_connectivity =
+    "         </DataArray>\n"
+    "       </Points>\n"
+    "       <Cells>\n"
+    "         <DataArray type=\"Int32\"\n"
+    "                    Name=\"connectivity\"\n"
+    "                    format=\"ascii\"\n"
+    "         >\n";
+
+constexpr std::string_view piece_offsets =
+    "         </DataArray>\n"
+    "         <DataArray type=\"Int32\"\n"
+    "                    Name=\"offsets\"\n"
+    "                    format=\"ascii\"\n"
+    "         >\n";
+
+constexpr std::string_view piece_types =
+    "         </DataArray>\n"
+    "         <DataArray type=\"UInt8\"\n"
+    "                    Name=\"types\"\n"
+    "                    format=\"ascii\"\n"
+    "         >\n";
+
+constexpr std::string_view piece_tail =
+    "         </DataArray>\n"
+    "       </Cells>\n"
+    "     </Piece>\n"
+    "   </UnstructuredGrid>\n"
+    " </VTKFile>\n";
+
+// value right-aligned in width columns, or width asterisks when it does not
+// fit (a Fortran Iw field).
+std::string right_aligned(std::int64_t value, int width)
+{
+    std::string digits = std::to_string(value);
+    if (digits.size() > static_cast<std::size_t>(width))
+        return std::string(static_cast<std::size_t>(width), '*');
+    return std::string(static_cast<std::size_t>(width) - digits.size(), ' ') + digits;
+}
+
+// A non-negative integer kept as its right-aligned decimal text, so that
+// runs of counts (connectivity, offsets) cost a few byte operations each.
+class DecimalField {
+public:
+    DecimalField(std::int64_t start, int width) : width_(width)
+    {
+        std::string s = right_aligned(start, width);
+        std::memcpy(text_, s.data(), s.size());
+    }
+    const char* text() const { return text_; }
+    // Adds step (0..9); a count that outgrows the field turns to asterisks.
+    void add(int step)
+    {
+        int i = width_ - 1;
+        int carry = step;
+        while (carry) {
+            if (i < 0 || text_[i] == '*') {
+                std::memset(text_, '*', static_cast<std::size_t>(width_));
+                return;
+            }
+            int d = (text_[i] == ' ' ? 0 : text_[i] - '0') + carry;
+            carry = d / 10;
+            text_[i] = static_cast<char>('0' + d % 10);
+            --i;
+        }
+    }
+
+private:
+    char text_[24];
+    int width_;
+};
+
+void scalar_block(OutFile& out, std::string_view name_line)
+{
+    out.put("         <DataArray\n           type=\"Float32\"\n");
+    if (name_line.size() && name_line[0] == ' ')
+        out.put(name_line);  // a species line carries its own blanks
+    else {
+        out.put("           ");
+        out.put(name_line);
+    }
+    out.put("\n           format=\"ascii\"\n         >\n");
+}
+
+}  // namespace
+
+SpeciesNames make_species_names(std::int32_t nspecies)
+{
+    SpeciesNames names;
+    names.count = nspecies > 0 ? nspecies : 0;
+    for (std::int32_t j = 1; j <= names.count; ++j) {
+        std::string core = "Name=\"Species" + zero_padded(j, 2) + "\"";
+        names.master[j - 1] = std::string(8, ' ') + core + std::string(6, ' ');
+        names.piece[j - 1] = std::string(11, ' ') + core + std::string(3, ' ');
+    }
+    return names;
+}
+
+void write_master_head(OutFile& master, const SpeciesNames& names)
+{
+    master.put(master_top);
+    auto block = [&](std::string_view name_line, bool own_blanks) {
+        master.put("      <PDataArray\n        type=\"Float32\"\n");
+        if (!own_blanks)
+            master.put("        ");
+        master.put(name_line);
+        master.put("\n        format=\"ascii\"\n      >\n      </PDataArray>\n");
+    };
+    for (std::string_view name : scalar_names)
+        block(name, false);
+    for (std::int32_t j = 0; j < names.count; ++j)
+        block(names.master[j], true);
+    master.put(master_points);
+}
+
+void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum)
+{
+    master.put("    <Piece Source=\"" + piece_file_name(ipiece, outnum) + "\"/>" +
+               std::string(piece_line_trailing_blanks, ' ') + "\n");
+}
+
+void write_master_tail(OutFile& master)
+{
+    master.put(master_tail);
+    master.close();
+}
+
+void write_cell_values(OutFile& out, const double* v, std::int64_t n)
+{
+    if (n <= 0) {
+        out.put("\n");
+        return;
+    }
+    std::int64_t i = 0;
+    for (; i + reals_per_line <= n; i += reals_per_line) {
+        char* p = out.room(reals_per_line * real_width + 1);
+        for (int k = 0; k < reals_per_line; ++k)
+            p = put_real(p, v[i + k]);
+        *p++ = '\n';
+        out.advance(p);
+    }
+    if (i < n) {
+        char* p = out.room(reals_per_line * real_width + 1);
+        for (; i < n; ++i)
+            p = put_real(p, v[i]);
+        *p++ = '\n';
+        out.advance(p);
+    }
+}
+
+void write_velocity(OutFile& out, const Piece& piece)
+{
+    const std::int32_t n = piece.header.ncells;
+    if (n <= 0) {
+        out.put("\n");
+        return;
+    }
+    const double* u[3] = {piece.velocity(0), piece.velocity(1), piece.velocity(2)};
+    constexpr int cells_per_line = reals_per_line / 3;
+    std::int32_t i = 0;
+    while (i < n) {
+        char* p = out.room(reals_per_line * real_width + 1);
+        for (int k = 0; k < cells_per_line && i < n; ++k, ++i) {
+            p = put_real(p, u[0][i]);
+            p = put_real(p, u[1][i]);
+            p = put_real(p, u[2][i]);
+        }
+        *p++ = '\n';
+        out.advance(p);
+    }
+}
+
+// Each cell's eight points take only its six box coordinates, so each is
+// formatted once and the eight lines are put together from them.
+void write_points(OutFile& out, const Cells& cells, std::int32_t ncells)
+{
+    constexpr int line = 3 * real_width + 1;
+    const double* c = cells.corners.get();
+    for (std::int32_t i = 0; i < ncells; ++i, c += 6) {
+        char text[6][real_width];
+        for (int k = 0; k < 6; ++k)
+            put_real(text[k], c[k]);
+        char* p = out.room(8 * line);
+        for (int k = 0; k < 8; ++k) {
+            std::memcpy(p, text[0 + (k & 1)], real_width);
+            std::memcpy(p + real_width, text[2 + ((k >> 1) & 1)], real_width);
+            std::memcpy(p + 2 * real_width, text[4 + ((k >> 2) & 1)], real_width);
+            p[3 * real_width] = '\n';
+            p += line;
+        }
+        out.advance(p);
+    }
+}
+
+// Connectivity (each cell owns points 8i to 8i + 7), offsets and types.
+void write_cells(OutFile& out, std::int32_t ncells)
+{
+    out.put(piece_connectivity);
+    if (ncells <= 0) {
+        out.put("\n");
+    } else {
+        DecimalField point(0, int_width);
+        for (std::int32_t i = 0; i < ncells; ++i) {
+            char* p = out.room(ints_per_line * int_width + 1);
+            for (int k = 0; k < ints_per_line; ++k, p += int_width) {
+                std::memcpy(p, point.text(), int_width);
+                point.add(1);
+            }
+            *p++ = '\n';
+            out.advance(p);
+        }
+    }
+
+    out.put(piece_offsets);
+    if (ncells <= 0) {
+        out.put("\n");
+    } else {
+        DecimalField offset(8, int_width);
+        for (std::int32_t i = 0; i < ncells;) {
+            char* p = out.room(ints_per_line * int_width + 1);
+            for (int k = 0; k < ints_per_line && i < ncells; ++k, ++i, p += int_width) {
+                std::memcpy(p, offset.text(), int_width);
+                offset.add(8);
+            }
+            *p++ = '\n';
+            out.advance(p);
+        }
+    }
+
+    out.put(piece_types);
+    if (ncells <= 0) {
+        out.put("\n");
+    } else {
+        const std::string type = right_aligned(voxel, 3);
+        std::string full_line;
+        for (int k = 0; k < types_per_line; ++k)
+            full_line += type;
+        full_line += '\n';
+        std::int32_t i = 0;
+        for (; i + types_per_line <= ncells; i += types_per_line)
+            out.put(full_line);
+        if (i < ncells) {
+            out.put(std::string_view(full_line).substr(0, 3 * static_cast<std::size_t>(ncells - i)));
+            out.put("\n");
+        }
+    }
+    out.put(piece_tail);
+}
+
+void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
+                 const Cells& cells, const SpeciesNames& names)
+{
+    const Header& h = piece.header;
+    const std::int32_t n = h.ncells;
+    const std::int32_t npoints = n > 0 ? cells.npoints : 0;
+    OutFile out(piece_file_name(ipiece, outnum));
+    out.put(" <VTKFile type=\"UnstructuredGrid\">\n"
+            "   <UnstructuredGrid>\n"
+            "     <Piece\n");
+    out.put("       NumberOfPoints=\" " + right_aligned(npoints, 11) + " \"\n");
+    out.put("       NumberOfCells=\" " + right_aligned(n, 11) + " \"\n");
+    out.put("     >\n");
+    out.put(piece_cell_data);
+    write_velocity(out, piece);
+    out.put(end_data_array);
+
+    const double* scalars[4] = {piece.drun.get(), piece.erun.get(), piece.trun.get(),
+                                piece.prun.get()};
+    for (int s = 0; s < 4; ++s) {
+        scalar_block(out, scalar_names[s]);
+        write_cell_values(out, scalars[s], n);
+        out.put(end_data_array);
+    }
+    for (std::int32_t j = 1; j <= h.nspecies; ++j) {
+        scalar_block(out, names.piece[j - 1]);
+        write_cell_values(out, piece.species(j), n);
+        out.put(end_data_array);
+    }
+
+    out.put(piece_points);
+    write_points(out, cells, n);
+    write_cells(out, n);
+    out.close();
+}
+
+}  // namespace cellplot
