@@ -1,0 +1,149 @@
+// Internals of the random-number streams: the lagged-Fibonacci generator
+// with its arithmetic sequence, and the polar method for normal deviates.
+// Not installed.  Internal linkage throughout, so no module exports more
+// than its own routine or record.
+#ifndef CELLKEYS_RANDOM_RNG_DETAIL_HPP
+#define CELLKEYS_RANDOM_RNG_DETAIL_HPP
+
+#include "cellkeys.h"
+
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace cellkeys::detail {
+
+constexpr int lag_long = 97;   // table size and the longer lag
+constexpr int lag_short = 33;  // start of the shorter lag's position
+constexpr double unit = 1.0 / 16777216.0;  // 2^-24
+// The arithmetic sequence in units of 2^-24: start, step and modulus.
+constexpr std::int32_t term_start = 362436;
+constexpr std::int32_t term_step = 7654321;
+constexpr std::int32_t term_modulus = 16777213;
+constexpr std::int32_t default_seed1 = 1802;
+constexpr std::int32_t default_seed2 = 9373;
+
+// Offsets of the saved-state items (0-based) and of the 776 bytes of words.
+constexpr int saved_integers = 97;
+constexpr int saved_cache_value = 100;
+constexpr int saved_cache_waiting = 101;
+constexpr std::size_t word_bytes = sizeof(RngState::words);
+
+// Fills the lag table from two seeds by the published initialisation: a
+// lagged 3-term multiplicative sequence mod 179 and a linear congruential
+// one mod 169 together give each of the 24 bits of every entry.  Seeds
+// outside their ranges are reduced into them so no term goes negative.
+static inline void seed_state(RngState& state, std::int32_t seed1, std::int32_t seed2)
+{
+    auto reduce = [](std::int32_t v, std::int32_t n) { return ((v % n) + n) % n; };
+    seed1 = reduce(seed1, 31329);
+    seed2 = reduce(seed2, 30082);
+    std::int32_t i = (seed1 / 177) % 177 + 2;
+    std::int32_t j = seed1 % 177 + 2;
+    std::int32_t k = (seed2 / 169) % 178 + 1;
+    std::int32_t l = seed2 % 169;
+    for (double& word : state.words) {
+        double s = 0.0;
+        double t = 0.5;
+        for (int bit = 0; bit < 24; ++bit) {
+            const std::int32_t m = ((i * j) % 179) * k % 179;
+            i = j;
+            j = k;
+            k = m;
+            l = (53 * l + 1) % 169;
+            if ((l * m) % 64 >= 32)
+                s += t;
+            t *= 0.5;
+        }
+        word = s;
+    }
+    state.integers[0] = lag_long;
+    state.integers[1] = lag_short;
+    state.integers[2] = term_start;
+}
+
+// x + 1 when x is negative, else x, without a branch: the sign is random,
+// so a branch would be mispredicted about every other draw.
+static inline double wrap_negative(double x)
+{
+    const std::uint64_t sign_mask =
+        static_cast<std::uint64_t>(std::bit_cast<std::int64_t>(x) >> 63);
+    return x + std::bit_cast<double>(sign_mask & std::bit_cast<std::uint64_t>(1.0));
+}
+
+// One uniform deviate.  All values are multiples of 2^-24 below 1, so the
+// arithmetic in doubles is exact and matches the published test values.
+// A state loaded with positions or a term out of range would index outside
+// the table or overflow, so such a state is reseeded first.
+static inline double draw_uniform(RngState& state)
+{
+    std::int32_t i = state.integers[0];
+    std::int32_t j = state.integers[1];
+    std::int32_t c = state.integers[2];
+    if (static_cast<std::uint32_t>(i) - 1u >= std::uint32_t{lag_long} ||
+        static_cast<std::uint32_t>(j) - 1u >= std::uint32_t{lag_long} ||
+        static_cast<std::uint32_t>(c) >= std::uint32_t{term_modulus}) [[unlikely]] {
+        seed_state(state, default_seed1, default_seed2);
+        i = state.integers[0];
+        j = state.integers[1];
+        c = state.integers[2];
+    }
+    const double x = wrap_negative(state.words[i - 1] - state.words[j - 1]);
+    state.words[i - 1] = x;
+    state.integers[0] = i == 1 ? lag_long : i - 1;
+    state.integers[1] = j == 1 ? lag_long : j - 1;
+    c -= term_step;
+    c += (c >> 31) & term_modulus;
+    state.integers[2] = c;
+    return wrap_negative(x - c * unit);
+}
+
+// Saved-state arrays: the words bit for bit, the integers through single
+// precision (exact up to 2^24 in magnitude).
+static inline void save_state(const RngState& state, double* saved)
+{
+    std::memcpy(saved, state.words, word_bytes);
+    for (int k = 0; k < 3; ++k)
+        saved[saved_integers + k] = static_cast<double>(static_cast<float>(state.integers[k]));
+}
+
+// The inverse of save_state; each integer is rounded half away from zero
+// and kept to its low 32 bits (conversion is modular in C++20).
+static inline void load_state(RngState& state, const double* saved)
+{
+    std::memcpy(state.words, saved, word_bytes);
+    for (int k = 0; k < 3; ++k)
+        state.integers[k] = static_cast<std::int32_t>(std::lround(saved[saved_integers + k]));
+}
+
+// The polar method: pairs of uniform deviates mapped to the square
+// [-1, 1]^2 until one falls strictly inside the unit circle; s = 0 (both
+// deviates exactly 1/2) is rejected as well, since ln(s)/s has no value
+// there.  The second deviate of the pair waits in the cache.
+template <class Draw>
+static inline double polar_normal(RngNormalCache& cache, Draw draw)
+{
+    if (cache.waiting != 0) {
+        cache.waiting = 0;
+        return cache.value;
+    }
+    double p, q, s;
+    do {
+        const double u1 = draw();
+        const double u2 = draw();
+        p = 2.0 * u1 - 1.0;
+        q = 2.0 * u2 - 1.0;
+        s = p * p + q * q;
+    } while (!(s < 1.0) || s == 0.0);
+    const double ln_s = std::log(s);
+    const double f = std::sqrt(-(ln_s + ln_s) / s);
+    cache.value = q * f;
+    cache.waiting = 1;
+    return p * f;
+}
+
+}  // namespace cellkeys::detail
+
+#endif
