@@ -39,6 +39,25 @@ extern int32_t ck_tables[52];
  * Calling it again writes the same values. */
 void ck_fill_tables(void);
 
+/* Key levels: a well-formed key has level 0 (the root) to 18.  The routines
+ * below read the level field as word 2 divided by 2^25 (truncating) and need
+ * no table for it; where a comment says "reads ck_tables" the value the
+ * routine uses is one of the table's, so call ck_fill_tables first all the
+ * same.  Words are handled as 32-bit patterns: keys with a negative word are
+ * outside every routine's limits. */
+
+/* The key's level field.
+ *   key    in
+ *   level  out, word 2 / 2^25 truncated toward zero (any key) */
+void ck_get_level(const CellKey *key, int32_t *level);
+
+/* The key's digit array: digits[d - 1] = octant digit (0..7) of level d,
+ * for d = 1 to the key's level; all 20 entries are written, the rest 0.  A
+ * level-0 key still gives word 1 mod 8 in digits[0] (0 for the root).
+ *   key     in, level field 0..18; outside that, all 20 entries are 0
+ *   digits  out, 20 entries */
+void ck_to_octal_digits(const CellKey *key, int32_t *digits);
+
 /* ==== cell keys: navigation, ordering and key arrays (cellkeys/) ==== */
 
 /* ==== octree (octree/) ==== */

@@ -1,0 +1,76 @@
+// Shared digit work of the cell-key routines (not installed).
+//
+// The 54 path bits of a key are handled as one 64-bit "path": bits 0 to 29
+// of word 1 followed by bits 0 to 23 of word 2, so that the octant digit of
+// level d sits in path bits 3(d - 1) to 3(d - 1) + 2.  Unpacking n levels
+// and repacking them then become a mask, and every routine that steps or
+// compares digits works on whole 3-bit groups instead of digit arrays.
+//
+// Words are handled as their 32-bit patterns; the level is read with the
+// truncating signed division the key layout is defined by.
+#ifndef CELLKEYS_KEY_DIGITS_HPP
+#define CELLKEYS_KEY_DIGITS_HPP
+
+#include "cellkeys.h"
+
+#include <cstdint>
+
+namespace cellkeys::detail {
+
+constexpr std::int32_t max_level = 18;
+constexpr int bits_per_level = 3;
+constexpr int digits_per_word = 10;   // levels held by word 1
+constexpr int word1_path_bits = 30;
+constexpr int word2_path_bits = 24;
+constexpr int digit_array_size = 20;
+constexpr int bit_array_size = 64;
+constexpr std::int32_t level_unit = std::int32_t{1} << 25;
+constexpr std::uint64_t word1_path_mask = (std::uint64_t{1} << word1_path_bits) - 1;
+constexpr std::uint64_t word2_path_mask = (std::uint64_t{1} << word2_path_bits) - 1;
+
+static_assert(sizeof(CellKey) == 8, "a key is two adjacent 32-bit words");
+static_assert(max_level * bits_per_level == word1_path_bits + word2_path_bits);
+
+inline bool level_in_range(std::int32_t level)
+{
+    return level >= 0 && level <= max_level;
+}
+
+// The key's level field: word 2 divided by 2^25, truncating toward zero.
+inline std::int32_t level_of(const CellKey* key)
+{
+    return key->word2 / level_unit;
+}
+
+// The path bits of levels 1 to 18 as stored, whatever the key's level.
+inline std::uint64_t path_of(const CellKey* key)
+{
+    const auto w1 = static_cast<std::uint32_t>(key->word1);
+    const auto w2 = static_cast<std::uint32_t>(key->word2);
+    return (w1 & word1_path_mask) | ((w2 & word2_path_mask) << word1_path_bits);
+}
+
+// Mask of the path bits of levels 1 to n, n in 0..18 (21 at most).
+inline std::uint64_t levels_mask(std::int32_t n)
+{
+    return (std::uint64_t{1} << (bits_per_level * n)) - 1;
+}
+
+// Writes path (at most 54 bits) into key with level field m, word 1 first.
+inline void store_path(CellKey* key, std::uint64_t path, std::int32_t m)
+{
+    const auto w2 = static_cast<std::uint32_t>((path >> word1_path_bits) & word2_path_mask)
+                    + static_cast<std::uint32_t>(m) * static_cast<std::uint32_t>(level_unit);
+    key->word1 = static_cast<std::int32_t>(path & word1_path_mask);
+    key->word2 = static_cast<std::int32_t>(w2);
+}
+
+// Octant digit of level d (1-based) of a path.
+inline std::int32_t digit_of(std::uint64_t path, std::int32_t d)
+{
+    return static_cast<std::int32_t>((path >> (bits_per_level * (d - 1))) & 7);
+}
+
+} // namespace cellkeys::detail
+
+#endif
