@@ -62,6 +62,114 @@ void ck_to_octal_digits(const CellKey *key, int32_t *digits);
 
 /* ==== octree (octree/) ==== */
 
+/* A pointer-free octree in three caller-owned flat arrays of `capacity` rows:
+ *   parent[n - 1]         node that refers to node n (0 for the root, node 1);
+ *   child[(n - 1) * 8 + s] slot s of node n: a node number under "N", the
+ *                          caller's value under "T", otherwise no meaning;
+ *   state[(n - 1) * 8 + s] the slot's letter, one byte: "N" node, "T" value,
+ *                          "U" free leaf, "O" and "P" marked leaves.
+ * Slots are octant digits 0..7; nodes count from 1 in order of creation.
+ * Routines that take a key walk from the root along its octant digits (from
+ * ck_to_octal_digits) down to the key's level (from ck_get_level), reading
+ * ck_tables: call ck_fill_tables first.  Statuses are letters; "E" means
+ * refused, and a refused call changes no array element.
+ * Beyond the documented limits, a call never touches memory outside the
+ * arrays: it answers "E" when capacity is below 1, when a walk would follow
+ * an "N" slot whose number is not in 1..capacity, or when the key's level
+ * field is above 20. */
+
+/* Starts a tree: root row with eight "U" slots holding 0, parent 0, count 1.
+ * Rows 2 and above are not touched.
+ *   parent, child, state  out, row 1 written
+ *   capacity              in; below 1 nothing is written at all
+ *   count                 out */
+void tree_reset(int32_t *parent, int32_t *child, char *state,
+                const int32_t *capacity, int32_t *count);
+
+/* As tree_reset, with the root's slots marked "O". */
+void tree_reset_to_o(int32_t *parent, int32_t *child, char *state,
+                     const int32_t *capacity, int32_t *count);
+
+/* Walks to the key's level and, on a free leaf "U" (possibly coarser than the
+ * key's cell), creates node count + 1 there with eight "U" slots.
+ *   parent         out, one element written
+ *   child, state   in-out
+ *   capacity       in
+ *   count          in-out, 1..capacity - 1; otherwise "E" (tree full)
+ *   key            in, level 0..18
+ *   status         out: "N" created; "T", "O", "P" the leaf found; "E" when
+ *                  the key's cell already has a node or the letter is unknown */
+void tree_refine(int32_t *parent, int32_t *child, char *state,
+                 const int32_t *capacity, int32_t *count, const CellKey *key,
+                 char *status);
+
+/* Walks to `level` along the key's digits (slot 0 below the key's own level)
+ * and creates node count + 1 on whatever leaf it reaches, its eight slots
+ * holding 0 and the letter fill.  A "T" slot refined loses its value.
+ *   parent, child, state, capacity, count  as for tree_refine
+ *   key    in; its level field is not used for the walk
+ *   level  in, at most 20; above 20 refused
+ *   fill   in-out: the new slots' letter (not "N"); left as it was on
+ *          success, "E" when refused (own node reached, tree full, level) */
+void tree_refine_fill(int32_t *parent, int32_t *child, char *state,
+                      const int32_t *capacity, int32_t *count,
+                      const CellKey *key, const int32_t *level, char *fill);
+
+/* Stores value in the leaf the key reaches if it is "U" or "O" (becomes "T").
+ *   child, state  in-out
+ *   capacity      in
+ *   key           in, level 0..18
+ *   value         in, any
+ *   status        out: "N" stored; "T" or "P" the leaf found, unchanged;
+ *                 "E" own node reached or unknown letter */
+void tree_put_value(int32_t *child, char *state, const int32_t *capacity,
+                    const CellKey *key, const int32_t *value, char *status);
+
+/* As tree_put_value, but only a "U" leaf takes the value; "O" answers "O". */
+void tree_put_value_if_free(int32_t *child, char *state,
+                            const int32_t *capacity, const CellKey *key,
+                            const int32_t *value, char *status);
+
+/* Replaces the value of the "T" leaf the key reaches (status "N"); any other
+ * leaf answers its letter ("O", "P", "U") and an own node or unknown letter
+ * "E", changing nothing.  Arguments as for tree_put_value. */
+void tree_replace_value(int32_t *child, char *state, const int32_t *capacity,
+                        const CellKey *key, const int32_t *value,
+                        char *status);
+
+/* Reports what the key reaches; changes nothing.
+ *   child, state, capacity  in
+ *   key     in, level 0..18
+ *   level   out: level of the slot where the walk ended (0 when refused
+ *           before walking)
+ *   value   out: node number under "N", the value under "T", otherwise 0
+ *   status  out: the letter found ("N" only for the key's own cell), "E" for
+ *           an unknown letter or a refusal */
+void tree_lookup(const int32_t *child, const char *state,
+                 const int32_t *capacity, const CellKey *key, int32_t *level,
+                 int32_t *value, char *status);
+
+/* Overwrites the letter of the slot the key reaches, an own-node "N" slot or
+ * a "T", "O", "P", "U" leaf; the child word stays.  Writing "N" onto a leaf
+ * makes its child word a node number: keeping it valid is the caller's job.
+ *   child     in
+ *   state     in-out
+ *   capacity  in
+ *   key       in, level 0..18
+ *   letter    in-out: the letter to write; "E" when refused */
+void tree_mark_slot(const int32_t *child, char *state,
+                    const int32_t *capacity, const CellKey *key,
+                    char *letter);
+
+/* Writes count as "(I6)", then for each node 1..count one 76-character line
+ * "(2I6,8(X,A1,I6))": node, parent, and per slot a blank, the letter and the
+ * child word.  Numbers wider than six columns show as "******".
+ *   parent, child, state, capacity, count  in; rows above capacity are not
+ *   read (the count line still shows count)
+ * Writes standard output. */
+void tree_print(const int32_t *parent, const int32_t *child, const char *state,
+                const int32_t *capacity, const int32_t *count);
+
 /* ==== random numbers (random/) ==== */
 
 /* Two process-wide random-number streams, each a generator state and a

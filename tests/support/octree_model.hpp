@@ -52,6 +52,7 @@ struct Found {
     char status;
     std::int32_t level;
     std::int32_t value;
+    bool operator==(const Found&) const = default;
 };
 
 class Model {

@@ -1,0 +1,33 @@
+#include "cellkeys.h"
+
+#include "tree_walk.hpp"
+
+using namespace cellkeys::detail;
+
+extern "C" void tree_put_value(std::int32_t* child, char* state,
+                               const std::int32_t* capacity,
+                               const CellKey* key, const std::int32_t* value,
+                               char* status) {
+    const WalkEnd end = walk_key(child, state, capacity, key);
+    if (!end.ok) {
+        *status = 'E';
+        return;
+    }
+    switch (end.letter) {
+    case 'U':
+    case 'O': {
+        const std::size_t at = slot_index(end.node, end.slot);
+        child[at] = *value;
+        state[at] = 'T';
+        *status = 'N';
+        return;
+    }
+    case 'T':
+    case 'P':
+        *status = end.letter;
+        return;
+    default:  // own node "N", or a letter the tree does not know
+        *status = 'E';
+        return;
+    }
+}

@@ -1,0 +1,111 @@
+// Shared by the octree routines: array positions, the walk from the root
+// along a key's octant digits, and node creation.  Not installed.
+#ifndef CELLKEYS_OCTREE_TREE_WALK_HPP
+#define CELLKEYS_OCTREE_TREE_WALK_HPP
+
+#include "cellkeys.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace cellkeys::detail {
+
+constexpr std::int32_t slots_per_node = 8;
+// Entries of a digit array; also the deepest level a walk may reach, since
+// the walk reads one digit per level.
+constexpr std::int32_t digit_entries = 20;
+
+// Zero-based position of (slot, node) in the flat child and state arrays.
+// Computed in size_t so that large capacities cannot overflow.
+inline std::size_t slot_index(std::int32_t node, std::int32_t slot) {
+    return static_cast<std::size_t>(node - 1) * slots_per_node +
+           static_cast<std::size_t>(slot);
+}
+
+// Where a walk ended: slot `slot` of node `node`, at level `level`, holding
+// `letter`.  `ok` is false when the walk was refused.
+struct WalkEnd {
+    std::int32_t node;
+    std::int32_t slot;
+    std::int32_t level;
+    char letter;
+    bool ok;
+};
+
+// Walks from the root down to level `last` (levels below 1 act as 1).
+// digits[k - 1] is the octant digit of level k; last is at most
+// digit_entries and capacity at least 1.  A walk that meets a digit outside
+// 0..7, or would follow an "N" slot whose number is not a row of the arrays,
+// stops there, refused.
+inline WalkEnd walk(const std::int32_t* child, const char* state,
+                    std::int32_t capacity, const std::int32_t* digits,
+                    std::int32_t last) {
+    std::int32_t node = 1;
+    std::int32_t level = 1;
+    for (;;) {
+        const std::int32_t slot = digits[level - 1];
+        if (static_cast<std::uint32_t>(slot) >= slots_per_node) {
+            // Only a malformed key (a negative word) unpacks to such a digit.
+            return WalkEnd{node, 0, level, 'E', false};
+        }
+        const std::size_t at = slot_index(node, slot);
+        const char letter = state[at];
+        if (letter != 'N' || level >= last) {
+            return WalkEnd{node, slot, level, letter, true};
+        }
+        const std::int32_t next = child[at];
+        if (next < 1 || next > capacity) {
+            return WalkEnd{node, slot, level, letter, false};
+        }
+        node = next;
+        ++level;
+    }
+}
+
+// Walks along the key to its own level.  Refused before any array is read
+// when there is no root row or the key's level field is above 20, which
+// would take the unpacking and the walk past a digit array.
+inline WalkEnd walk_key(const std::int32_t* child, const char* state,
+                        const std::int32_t* capacity, const CellKey* key) {
+    WalkEnd refused{0, 0, 0, 'E', false};
+    if (*capacity < 1) {
+        return refused;
+    }
+    std::int32_t last = 0;
+    ck_get_level(key, &last);
+    if (last > digit_entries) {
+        return refused;
+    }
+    std::int32_t digits[digit_entries];
+    ck_to_octal_digits(key, digits);
+    return walk(child, state, *capacity, digits, last);
+}
+
+// Gives slot `end` a new node, number count + 1, whose slots hold 0 and
+// `fill`.  The caller has checked that count + 1 is a row of the arrays.
+inline void create_node(std::int32_t* parent, std::int32_t* child,
+                        char* state, std::int32_t* count, const WalkEnd& end,
+                        char fill) {
+    const std::int32_t made = *count + 1;
+    *count = made;
+    const std::size_t at = slot_index(end.node, end.slot);
+    child[at] = made;
+    state[at] = 'N';
+    parent[made - 1] = end.node;
+    const std::size_t row = slot_index(made, 0);
+    for (std::int32_t j = 0; j < slots_per_node; ++j) {
+        child[row + j] = 0;
+        state[row + j] = fill;
+    }
+}
+
+// True when a refining call may create one more node: the tree has a root
+// and a free row remains.
+inline bool has_free_row(const std::int32_t* capacity,
+                         const std::int32_t* count) {
+    return *count >= 1 && *count < *capacity;
+}
+
+}  // namespace cellkeys::detail
+
+#endif
