@@ -9,6 +9,7 @@
 
 #include "limits.hpp"
 #include "piece.hpp"
+#include "storage.hpp"
 
 namespace cellplot {
 
@@ -24,7 +25,7 @@ struct SizeTable {
 // VTK voxel order (x varying fastest), takes the high coordinate along axis a
 // when bit a of k is set; it is point number 8i + k of the piece.
 struct Cells {
-    std::unique_ptr<double[]> corners{new double[6 * std::int64_t{max_cells}]};
+    Storage<double> corners{6 * std::size_t{max_cells}};
     std::int32_t npoints = 0;
 };
 

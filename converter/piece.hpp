@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "limits.hpp"
+#include "storage.hpp"
 
 namespace cellplot {
 
@@ -33,17 +33,17 @@ struct Header {
 // The storage is set aside once and is only touched as far as a piece needs.
 struct Piece {
     Header header;
-    std::unique_ptr<std::int32_t[]> nlevel{new std::int32_t[max_cells]};
-    std::unique_ptr<double[]> strn12{new double[max_cells]};
-    std::unique_ptr<double[]> strn13{new double[max_cells]};
-    std::unique_ptr<double[]> strn23{new double[max_cells]};
-    std::unique_ptr<double[]> srun{new double[max_cells]};
-    std::unique_ptr<double[]> drun{new double[max_cells]};
-    std::unique_ptr<double[]> erun{new double[max_cells]};
-    std::unique_ptr<double[]> trun{new double[max_cells]};
-    std::unique_ptr<double[]> prun{new double[max_cells]};
-    std::unique_ptr<double[]> urun{new double[3 * std::int64_t{max_cells}]};
-    std::unique_ptr<double[]> yrun{new double[max_species * std::int64_t{max_cells}]};
+    Storage<std::int32_t> nlevel{std::size_t{max_cells}};
+    Storage<double> strn12{std::size_t{max_cells}};
+    Storage<double> strn13{std::size_t{max_cells}};
+    Storage<double> strn23{std::size_t{max_cells}};
+    Storage<double> srun{std::size_t{max_cells}};
+    Storage<double> drun{std::size_t{max_cells}};
+    Storage<double> erun{std::size_t{max_cells}};
+    Storage<double> trun{std::size_t{max_cells}};
+    Storage<double> prun{std::size_t{max_cells}};
+    Storage<double> urun{3 * std::size_t{max_cells}};
+    Storage<double> yrun{max_species * std::size_t{max_cells}};
 
     // Component a (0..2) of the velocity of all cells; species j (1-based).
     double* velocity(int a) const { return urun.get() + std::int64_t{a} * max_cells; }
