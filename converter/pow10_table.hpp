@@ -1,10 +1,10 @@
 // Powers of ten for the number text: 10^j = mant * 2^exp, with mant in
-// [2^63, 2^64) rounded down, for j = -304..328 (every scale factor that
-// put_real can need for a finite double).  Rounding down keeps the scaled
+// [2^63, 2^64) rounded down, for j = -324..328: every scale factor and every
+// decade boundary that put_real can need for a finite double.  Rounding down keeps the scaled
 // value from ever being above the true one, which the rounding test relies on.
 //
 // Produced by exact rational arithmetic (Python):
-//   for j in range(-304, 329):
+//   for j in range(-324, 329):
 //       v = Fraction(10) ** j; pick e with 2^63 <= v / 2^e < 2^64
 //       emit (floor(v / 2^e), e)
 #pragma once
@@ -18,10 +18,30 @@ struct Pow10 {
     std::int32_t exp;
 };
 
-inline constexpr int pow10_min = -304;
+inline constexpr int pow10_min = -324;
 inline constexpr int pow10_max = 328;
 
 inline constexpr Pow10 pow10_table[pow10_max - pow10_min + 1] = {
+    {0xcf42894a5dce35eau, -1140},  // 1e-324
+    {0x818995ce7aa0e1b2u, -1136},  // 1e-323
+    {0xa1ebfb4219491a1fu, -1133},  // 1e-322
+    {0xca66fa129f9b60a6u, -1130},  // 1e-321
+    {0xfd00b897478238d0u, -1127},  // 1e-320
+    {0x9e20735e8cb16382u, -1123},  // 1e-319
+    {0xc5a890362fddbc62u, -1120},  // 1e-318
+    {0xf712b443bbd52b7bu, -1117},  // 1e-317
+    {0x9a6bb0aa55653b2du, -1113},  // 1e-316
+    {0xc1069cd4eabe89f8u, -1110},  // 1e-315
+    {0xf148440a256e2c76u, -1107},  // 1e-314
+    {0x96cd2a865764dbcau, -1103},  // 1e-313
+    {0xbc807527ed3e12bcu, -1100},  // 1e-312
+    {0xeba09271e88d976bu, -1097},  // 1e-311
+    {0x93445b8731587ea3u, -1093},  // 1e-310
+    {0xb8157268fdae9e4cu, -1090},  // 1e-309
+    {0xe61acf033d1a45dfu, -1087},  // 1e-308
+    {0x8fd0c16206306babu, -1083},  // 1e-307
+    {0xb3c4f1ba87bc8696u, -1080},  // 1e-306
+    {0xe0b62e2929aba83cu, -1077},  // 1e-305
     {0x8c71dcd9ba0b4925u, -1073},  // 1e-304
     {0xaf8e5410288e1b6fu, -1070},  // 1e-303
     {0xdb71e91432b1a24au, -1067},  // 1e-302

@@ -1,56 +1,125 @@
 #include "real_text.hpp"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "pow10_table.hpp"
 
+// The field is built from the exact binary value |v| = m * 2^e2: scaled by
+// a power of ten from a table in 64x64-bit integer arithmetic, the integer
+// part gives the five digits and the fraction the rounding.  The scaled
+// value is known to within two units of its last bit, so only values within
+// that distance of a rounding tie (exact ties such as 12344.5 among them)
+// take the exact path, which is glibc's printf.
+
 namespace cellplot {
 
 namespace {
 
-constexpr char digit_pairs[201] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
+constexpr int pow10_count = detail::pow10_max - detail::pow10_min + 1;
+
+// The power-of-ten table split by field, so that an entry is one indexed load.
+constexpr auto pow10_mant = [] {
+    struct Table {
+        std::uint64_t at[pow10_count];
+    } t{};
+    for (int i = 0; i < pow10_count; ++i) t.at[i] = detail::pow10_table[i].mant;
+    return t;
+}();
+constexpr auto pow10_exp = [] {
+    struct Table {
+        std::int32_t at[pow10_count];
+    } t{};
+    for (int i = 0; i < pow10_count; ++i) t.at[i] = detail::pow10_table[i].exp;
+    return t;
+}();
+
+// Binades [2^(e2+63), 2^(e2+64)), e2 = e2_min..e2_max, of finite doubles.
+constexpr int e2_min = -1074 - 63;
+constexpr int e2_max = 1023 - 63;
+
+constexpr int log10_pow2(int e) { return (e * 78913) >> 18; }  // floor(e log10 2), |e| <= 2620
+
+// For each binade, the smallest m (m * 2^e2 being the value) that reaches
+// the power of ten inside the binade, or 2^64 - 1 where there is none: with
+// k0 = floor((e2 + 63) log10 2), floor(log10 |v|) is k0 + (m >= threshold).
+// The table mantissa is rounded down, so a value just below an inexact power
+// of ten counts as reaching it; it then scales to 9999.99..., rounds to
+// 10000 and gives the same text as when the rounding carries to a new digit.
+constexpr auto decade_threshold = [] {
+    struct Table {
+        std::uint64_t at[e2_max - e2_min + 1];
+    } t{};
+    for (int e2 = e2_min; e2 <= e2_max; ++e2) {
+        int j = log10_pow2(e2 + 63) + 1 - detail::pow10_min;
+        t.at[e2 - e2_min] = detail::pow10_table[j].exp == e2 ? detail::pow10_table[j].mant
+                                                             : ~std::uint64_t{0};
+    }
+    return t;
+}();
+
+// "00".."99" as two-byte words, first character in the low byte.
+constexpr auto digit_pairs = [] {
+    struct Table {
+        std::uint16_t at[100];
+    } t{};
+    for (int i = 0; i < 100; ++i)
+        t.at[i] = static_cast<std::uint16_t>(('0' + i / 10) | ('0' + i % 10) << 8);
+    return t;
+}();
+
+// The last four characters of every field, "E+dd" / "E-dd", or "+ddd" /
+// "-ddd" when the exponent needs three digits (Fortran's Ew.d drops the "E"
+// then), for every decimal exponent a double can have after rounding;
+// first character in the low byte.
+constexpr int exponent_min = -324;
+constexpr int exponent_max = 308;
+constexpr auto exponent_fields = [] {
+    struct Table {
+        std::uint32_t at[exponent_max - exponent_min + 1];
+    } t{};
+    for (int e = exponent_min; e <= exponent_max; ++e) {
+        std::uint32_t sign = e < 0 ? '-' : '+';
+        std::uint32_t a = static_cast<std::uint32_t>(e < 0 ? -e : e);
+        std::uint32_t c[4] = {'E', sign, '0' + a / 10, '0' + a % 10};
+        if (a >= 100) {
+            c[0] = sign;
+            c[1] = '0' + a / 100;
+            c[2] = '0' + a / 10 % 10;
+        }
+        t.at[e - exponent_min] = c[0] | c[1] << 8 | c[2] << 16 | c[3] << 24;
+    }
+    return t;
+}();
+
+inline void store_word(char* out, std::uint32_t w) noexcept
+{
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap32(w);
+    std::memcpy(out, &w, 4);
+}
 
 // Writes the field " sd.dddd" + exponent from the five-digit mantissa
-// (10000..99999) and the decimal exponent.  Fortran's Ew.d drops the "E"
-// when the exponent needs three digits: "+ddd" / "-ddd".
+// (10000..99999) and the decimal exponent.
 inline char* put_digits(char* out, bool negative, std::uint32_t mant, int exp10) noexcept
 {
-    char f[12];
-    std::uint32_t lead = mant / 10000;
+    std::uint32_t lead = static_cast<std::uint32_t>((std::uint64_t{mant} * 429497) >> 32);
     std::uint32_t rest = mant - lead * 10000;
-    std::uint32_t p1 = rest / 100;
+    std::uint32_t p1 = (rest * 5243) >> 19;  // rest / 100 for rest < 43699
     std::uint32_t p2 = rest - p1 * 100;
-    f[0] = ' ';
-    f[1] = negative ? '-' : ' ';
-    f[2] = static_cast<char>('0' + lead);
-    f[3] = '.';
-    std::memcpy(f + 4, digit_pairs + 2 * p1, 2);
-    std::memcpy(f + 6, digit_pairs + 2 * p2, 2);
-    char sign = exp10 < 0 ? '-' : '+';
-    std::uint32_t a = static_cast<std::uint32_t>(exp10 < 0 ? -exp10 : exp10);
-    if (a < 100) {
-        f[8] = 'E';
-        f[9] = sign;
-        std::memcpy(f + 10, digit_pairs + 2 * a, 2);
-    } else {
-        std::uint32_t h = a / 100;
-        f[8] = sign;
-        f[9] = static_cast<char>('0' + h);
-        std::memcpy(f + 10, digit_pairs + 2 * (a - h * 100), 2);
-    }
-    std::memcpy(out, f, 12);
+    // "  d." or " -d.", first character in the low byte.
+    std::uint32_t head = 0x2e302020u + (lead << 16) + (negative ? 0x0d00u : 0u);
+    store_word(out, head);
+    store_word(out + 4, digit_pairs.at[p1] | std::uint32_t{digit_pairs.at[p2]} << 16);
+    store_word(out + 8, exponent_fields.at[exp10 - exponent_min]);
     return out + 12;
 }
 
 // The exact path for values within a hair of a rounding tie: glibc's printf
 // converts the exact binary value and rounds ties to even.
-char* put_real_exact(char* out, double v) noexcept
+[[gnu::noinline, gnu::cold]] char* put_real_exact(char* out, double v) noexcept
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.4E", v);
@@ -69,20 +138,58 @@ char* put_real_exact(char* out, double v) noexcept
     return put_digits(out, negative, mant, exp10);
 }
 
-struct Scaled {
-    std::uint64_t hi;  // the scaled value in fixed point, `shift` fraction bits
-    int shift;
-};
-
-// m * 2^e2 * 10^j, rounded down, as a fixed-point number whose integer part
-// lies near 10^4..2*10^5.  The result is below the true value by less than
-// two units of its last bit: the table entry is rounded down (less than
-// m units of the 128-bit product) and the low 64 bits are dropped.
-inline Scaled scale(std::uint64_t m, int e2, int j) noexcept
+// |v| = m * 2^e2, m in [2^63, 2^64).
+inline char* put_finite(char* out, double v, std::uint64_t m, int e2) noexcept
 {
-    const detail::Pow10& p = detail::pow10_table[j - detail::pow10_min];
-    unsigned __int128 prod = static_cast<unsigned __int128>(m) * p.mant;
-    return {static_cast<std::uint64_t>(prod >> 64), -(e2 + p.exp) - 64};
+    bool negative = std::signbit(v);
+    int exp10 = log10_pow2(e2 + 63) + (m >= decade_threshold.at[e2 - e2_min]);
+
+    // y = |v| * 10^(4 - exp10), in 10^4..10^5, as the fixed-point number
+    // hi * 2^-shift.  It is below the true value by less than two units of
+    // hi: the table entry is rounded down (less than m units of the 128-bit
+    // product) and the low 64 bits are dropped.  hi >= 2^62 and y < 10^5 + 1
+    // keep shift within 45..51.
+    int j = 4 - exp10 - detail::pow10_min;
+    unsigned __int128 prod = static_cast<unsigned __int128>(m) * pow10_mant.at[j];
+    std::uint64_t hi = static_cast<std::uint64_t>(prod >> 64);
+    int shift = -(e2 + pow10_exp.at[j]) - 64;
+    // The fraction of y aligned to the top bit: one half is 2^63, and the
+    // two-unit error of hi is at most 2 << (64 - shift) <= 2^20 here.
+    std::uint64_t fraction = hi << (64 - shift);
+    constexpr std::uint64_t half = std::uint64_t{1} << 63;
+    constexpr std::uint64_t window = std::uint64_t{1} << 21;
+    // Above one half rounds up, at or below half - window rounds down; in
+    // between lies a tie or a value too close to one to tell here.
+    if (fraction - (half - window + 1) < window) [[unlikely]]
+        return put_real_exact(out, v);
+    std::uint32_t mant = static_cast<std::uint32_t>(hi >> shift) + (fraction > half);
+    // 9.99995 rounds to 10.000: one digit more, so 1.0000 with the next
+    // exponent.  A value just below a power of ten that the table gives as
+    // 9999.99... ends here too.
+    if (mant >= 100000) [[unlikely]] {
+        mant = 10000;
+        ++exp10;
+    }
+    return put_digits(out, negative, mant, exp10);
+}
+
+// Zero, subnormals, infinities and NaN.
+[[gnu::noinline]] char* put_unusual(char* out, double v) noexcept
+{
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    bool negative = (bits >> 63) != 0;
+    std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
+    const char* text;
+    if ((bits >> 52 & 0x7ff) == 0x7ff)
+        text = frac != 0 ? "         NaN" : negative ? "   -Infinity" : "    Infinity";
+    else if (frac == 0)
+        text = negative ? " -0.0000E+00" : "  0.0000E+00";
+    else {
+        int s = std::countl_zero(frac);
+        return put_finite(out, v, frac << s, -1074 - s);
+    }
+    std::memcpy(out, text, 12);
+    return out + 12;
 }
 
 }  // namespace
@@ -90,54 +197,12 @@ inline Scaled scale(std::uint64_t m, int e2, int j) noexcept
 char* put_real(char* out, double v) noexcept
 {
     std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-    bool negative = (bits >> 63) != 0;
-    std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
-    int biased = static_cast<int>((bits >> 52) & 0x7ff);
-
-    if (biased == 0x7ff) {
-        const char* text = frac != 0 ? "         NaN" : negative ? "   -Infinity" : "    Infinity";
-        std::memcpy(out, text, 12);
-        return out + 12;
-    }
-    std::uint64_t m;
-    int e2;
-    if (biased != 0) {
-        m = (frac | (std::uint64_t{1} << 52)) << 11;
-        e2 = biased - 1075 - 11;
-    } else {
-        if (frac == 0) {
-            std::memcpy(out, negative ? " -0.0000E+00" : "  0.0000E+00", 12);
-            return out + 12;
-        }
-        int s = std::countl_zero(frac);
-        m = frac << s;
-        e2 = -1074 - s;
-    }
-    // |v| = m * 2^e2 with m in [2^63, 2^64), so floor(log10 |v|) is k0 or
-    // k0 + 1.  Scale for both and keep the one whose integer part has five
-    // digits.  78913 / 2^18 is log10(2) closely enough for these exponents.
-    int k0 = ((e2 + 63) * 78913) >> 18;
-    Scaled a = scale(m, e2, 4 - k0);
-    Scaled b = scale(m, e2, 3 - k0);
-    bool use_b = (a.hi >> a.shift) >= 100000;
-    Scaled y = use_b ? b : a;
-    int exp10 = use_b ? k0 + 1 : k0;
-
-    std::uint64_t fraction = y.hi & ((std::uint64_t{1} << y.shift) - 1);
-    std::uint64_t half = std::uint64_t{1} << (y.shift - 1);
-    // The true value lies in [y, y + 2 units): it rounds up when the
-    // fraction is above one half, down when fraction + 2 <= half; the two
-    // fractions between may be a tie or either side of one.
-    if (fraction - (half - 1) <= 1) return put_real_exact(out, v);
-    std::uint32_t mant = static_cast<std::uint32_t>(y.hi >> y.shift) + (fraction > half);
-    // 9.99995 rounds to 10.000: one digit more, so 1.0000 with the next
-    // exponent.  A value just below a power of ten that the table gives as
-    // 9999.99... ends here too.
-    if (mant >= 100000) {
-        mant = 10000;
-        ++exp10;
-    }
-    return put_digits(out, negative, mant, exp10);
+    std::uint32_t biased = static_cast<std::uint32_t>(bits >> 52) & 0x7ff;
+    if (biased - 1 >= 0x7fe) [[unlikely]]  // biased exponent 0 or 0x7ff
+        return put_unusual(out, v);
+    // Shifting out the sign and all exponent bits but the lowest leaves the
+    // fraction below bit 63; setting bit 63 adds the implicit one.
+    return put_finite(out, v, bits << 11 | std::uint64_t{1} << 63, static_cast<int>(biased) - 1075 - 11);
 }
 
 }  // namespace cellplot
