@@ -20,67 +20,50 @@ namespace cellplot {
 namespace {
 
 constexpr int pow10_count = detail::pow10_max - detail::pow10_min + 1;
-
-// The power-of-ten table split by field, so that an entry is one indexed load.
-constexpr auto pow10_mant = [] {
-    struct Table {
-        std::uint64_t at[pow10_count];
-    } t{};
-    for (int i = 0; i < pow10_count; ++i) t.at[i] = detail::pow10_table[i].mant;
-    return t;
-}();
-constexpr auto pow10_exp = [] {
-    struct Table {
-        std::int32_t at[pow10_count];
-    } t{};
-    for (int i = 0; i < pow10_count; ++i) t.at[i] = detail::pow10_table[i].exp;
-    return t;
-}();
-
 // Binades [2^(e2+63), 2^(e2+64)), e2 = e2_min..e2_max, of finite doubles.
 constexpr int e2_min = -1074 - 63;
 constexpr int e2_max = 1023 - 63;
 
-constexpr int log10_pow2(int e) { return (e * 78913) >> 18; }  // floor(e log10 2), |e| <= 2620
+// floor(e log10 2) for |e| <= 2620
+constexpr std::int64_t log10_pow2(std::int64_t e) { return (e * 78913) >> 18; }
 
-// For each binade, the smallest m (m * 2^e2 being the value) that reaches
-// the power of ten inside the binade, or 2^64 - 1 where there is none: with
-// k0 = floor((e2 + 63) log10 2), floor(log10 |v|) is k0 + (m >= threshold).
-// The table mantissa is rounded down, so a value just below an inexact power
-// of ten counts as reaching it; it then scales to 9999.99..., rounds to
-// 10000 and gives the same text as when the rounding carries to a new digit.
-constexpr auto decade_threshold = [] {
-    struct Table {
-        std::uint64_t at[e2_max - e2_min + 1];
-    } t{};
-    for (int e2 = e2_min; e2 <= e2_max; ++e2) {
-        int j = log10_pow2(e2 + 63) + 1 - detail::pow10_min;
-        t.at[e2 - e2_min] = detail::pow10_table[j].exp == e2 ? detail::pow10_table[j].mant
-                                                             : ~std::uint64_t{0};
-    }
-    return t;
-}();
-
-// "00".."99" as two-byte words, first character in the low byte.
-constexpr auto digit_pairs = [] {
-    struct Table {
-        std::uint16_t at[100];
-    } t{};
-    for (int i = 0; i < 100; ++i)
-        t.at[i] = static_cast<std::uint16_t>(('0' + i / 10) | ('0' + i % 10) << 8);
-    return t;
-}();
-
-// The last four characters of every field, "E+dd" / "E-dd", or "+ddd" /
-// "-ddd" when the exponent needs three digits (Fortran's Ew.d drops the "E"
-// then), for every decimal exponent a double can have after rounding;
-// first character in the low byte.
-constexpr int exponent_min = -324;
+constexpr int exponent_min = -324;  // decimal exponents after rounding
 constexpr int exponent_max = 308;
-constexpr auto exponent_fields = [] {
-    struct Table {
-        std::uint32_t at[exponent_max - exponent_min + 1];
-    } t{};
+
+// Every table of the fast path in one object, so that one base address
+// serves all its loads.
+struct Tables {
+    // The power-of-ten table split by field: an entry is one indexed load.
+    std::uint64_t pow10_mant[pow10_count];
+    std::int64_t pow10_exp[pow10_count];
+    // For each binade, the smallest m (m * 2^e2 being the value) that
+    // reaches the power of ten inside the binade, or 2^64 - 1 where there is
+    // none: with k0 = floor((e2 + 63) log10 2), floor(log10 |v|) is
+    // k0 + (m >= threshold).  The table mantissa is rounded down, so a value
+    // just below an inexact power of ten counts as reaching it; it then
+    // scales to 9999.99..., rounds to 10000 and gives the same text as when
+    // the rounding carries to a new digit.
+    std::uint64_t decade_threshold[e2_max - e2_min + 1];
+    // The last four characters of every field, "E+dd" / "E-dd", or "+ddd" /
+    // "-ddd" when the exponent needs three digits (Fortran's Ew.d drops the
+    // "E" then); first character in the low byte.
+    std::uint32_t exponent_field[exponent_max - exponent_min + 1];
+    // "00".."99", first character in the low byte.
+    std::uint16_t digit_pair[100];
+};
+
+constexpr Tables tables = [] {
+    Tables t{};
+    for (int i = 0; i < pow10_count; ++i) {
+        t.pow10_mant[i] = detail::pow10_table[i].mant;
+        t.pow10_exp[i] = detail::pow10_table[i].exp;
+    }
+    for (int e2 = e2_min; e2 <= e2_max; ++e2) {
+        auto j = log10_pow2(e2 + 63) + 1 - detail::pow10_min;
+        t.decade_threshold[e2 - e2_min] = detail::pow10_table[j].exp == e2
+                                              ? detail::pow10_table[j].mant
+                                              : ~std::uint64_t{0};
+    }
     for (int e = exponent_min; e <= exponent_max; ++e) {
         std::uint32_t sign = e < 0 ? '-' : '+';
         std::uint32_t a = static_cast<std::uint32_t>(e < 0 ? -e : e);
@@ -90,8 +73,10 @@ constexpr auto exponent_fields = [] {
             c[1] = '0' + a / 100;
             c[2] = '0' + a / 10 % 10;
         }
-        t.at[e - exponent_min] = c[0] | c[1] << 8 | c[2] << 16 | c[3] << 24;
+        t.exponent_field[e - exponent_min] = c[0] | c[1] << 8 | c[2] << 16 | c[3] << 24;
     }
+    for (int i = 0; i < 100; ++i)
+        t.digit_pair[i] = static_cast<std::uint16_t>(('0' + i / 10) | ('0' + i % 10) << 8);
     return t;
 }();
 
@@ -103,7 +88,7 @@ inline void store_word(char* out, std::uint32_t w) noexcept
 
 // Writes the field " sd.dddd" + exponent from the five-digit mantissa
 // (10000..99999) and the decimal exponent.
-inline char* put_digits(char* out, bool negative, std::uint32_t mant, int exp10) noexcept
+inline char* put_digits(char* out, bool negative, std::uint32_t mant, std::int64_t exp10) noexcept
 {
     std::uint32_t lead = static_cast<std::uint32_t>((std::uint64_t{mant} * 429497) >> 32);
     std::uint32_t rest = mant - lead * 10000;
@@ -112,8 +97,8 @@ inline char* put_digits(char* out, bool negative, std::uint32_t mant, int exp10)
     // "  d." or " -d.", first character in the low byte.
     std::uint32_t head = 0x2e302020u + (lead << 16) + (negative ? 0x0d00u : 0u);
     store_word(out, head);
-    store_word(out + 4, digit_pairs.at[p1] | std::uint32_t{digit_pairs.at[p2]} << 16);
-    store_word(out + 8, exponent_fields.at[exp10 - exponent_min]);
+    store_word(out + 4, tables.digit_pair[p1] | std::uint32_t{tables.digit_pair[p2]} << 16);
+    store_word(out + 8, tables.exponent_field[exp10 - exponent_min]);
     return out + 12;
 }
 
@@ -132,27 +117,27 @@ inline char* put_digits(char* out, bool negative, std::uint32_t mant, int exp10)
                          static_cast<std::uint32_t>(p[3] - '0') * 100 +
                          static_cast<std::uint32_t>(p[4] - '0') * 10 +
                          static_cast<std::uint32_t>(p[5] - '0');
-    int exp10 = 0;
+    std::int64_t exp10 = 0;
     for (const char* q = p + 8; *q; ++q) exp10 = exp10 * 10 + (*q - '0');
     if (p[7] == '-') exp10 = -exp10;
     return put_digits(out, negative, mant, exp10);
 }
 
 // |v| = m * 2^e2, m in [2^63, 2^64).
-inline char* put_finite(char* out, double v, std::uint64_t m, int e2) noexcept
+inline char* put_finite(char* out, double v, std::uint64_t m, std::int64_t e2) noexcept
 {
     bool negative = std::signbit(v);
-    int exp10 = log10_pow2(e2 + 63) + (m >= decade_threshold.at[e2 - e2_min]);
+    std::int64_t exp10 = log10_pow2(e2 + 63) + (m >= tables.decade_threshold[e2 - e2_min]);
 
     // y = |v| * 10^(4 - exp10), in 10^4..10^5, as the fixed-point number
     // hi * 2^-shift.  It is below the true value by less than two units of
     // hi: the table entry is rounded down (less than m units of the 128-bit
     // product) and the low 64 bits are dropped.  hi >= 2^62 and y < 10^5 + 1
     // keep shift within 45..51.
-    int j = 4 - exp10 - detail::pow10_min;
-    unsigned __int128 prod = static_cast<unsigned __int128>(m) * pow10_mant.at[j];
+    std::int64_t j = 4 - exp10 - detail::pow10_min;
+    unsigned __int128 prod = static_cast<unsigned __int128>(m) * tables.pow10_mant[j];
     std::uint64_t hi = static_cast<std::uint64_t>(prod >> 64);
-    int shift = -(e2 + pow10_exp.at[j]) - 64;
+    std::int64_t shift = -(e2 + tables.pow10_exp[j]) - 64;
     // The fraction of y aligned to the top bit: one half is 2^63, and the
     // two-unit error of hi is at most 2 << (64 - shift) <= 2^20 here.
     std::uint64_t fraction = hi << (64 - shift);
@@ -202,7 +187,7 @@ char* put_real(char* out, double v) noexcept
         return put_unusual(out, v);
     // Shifting out the sign and all exponent bits but the lowest leaves the
     // fraction below bit 63; setting bit 63 adds the implicit one.
-    return put_finite(out, v, bits << 11 | std::uint64_t{1} << 63, static_cast<int>(biased) - 1075 - 11);
+    return put_finite(out, v, bits << 11 | std::uint64_t{1} << 63, std::int64_t{biased} - 1075 - 11);
 }
 
 }  // namespace cellplot
