@@ -267,6 +267,73 @@ void rng_load_state_second(const double *saved);
 
 /* ==== message passing (parallel/, link cellkeys_mpi) ==== */
 
+/* One-call wrappers over MPI on MPI_COMM_WORLD, in the separate library
+ * cellkeys_mpi (CMake target cellkeys::mpi), which links MPI; a program that
+ * calls none of them links no MPI.  The caller initialises MPI before the
+ * first call.  Integers travel as MPI_INT, reals as MPI_DOUBLE.  Every MPI
+ * error code and status is dropped; errors go to the communicator's error
+ * handler (fatal by default).  Buffers count in elements, counts and
+ * displacements one entry per process in rank order.  Send and receive
+ * buffers must not overlap.  Arguments marked "not read" keep their place in
+ * the list and may hold any value, including an invalid pointer.
+ * "Collective": every process calls it, in the same order. */
+
+/* Number of processes and this process's rank (0-based). */
+void msg_count_and_rank(int32_t *size, int32_t *rank);
+
+/* All-to-all with counts and displacements (in doubles, from the buffers'
+ * starts): sendcounts[d] doubles from sendbuf + sdispls[d] go to rank d, and
+ * recvcounts[s] doubles from rank s land at recvbuf + rdispls[s].
+ * Collective. */
+void msg_exchange_variable_doubles(const double *sendbuf, const void *not_read1,
+                                   const int32_t *sendcounts, const int32_t *sdispls,
+                                   double *recvbuf, const void *not_read2,
+                                   const int32_t *recvcounts, const int32_t *rdispls);
+
+/* Sum of one integer from every process, into total on rank 0 only (total
+ * is not written elsewhere).  Collective. */
+void msg_sum_int_to_root(const int32_t *value, int32_t *total);
+
+/* Receives count integers from rank source with tag; blocks until they have
+ * arrived.  Never matches msg_post_doubles, which sends reals. */
+void msg_take_ints(int32_t *buf, const int32_t *count, const int32_t *source,
+                   const int32_t *tag);
+
+/* All-to-all in equal blocks: block d of sendcount doubles goes to rank d,
+ * block s of recvcount doubles in recvbuf comes from rank s.  Collective. */
+void msg_exchange_doubles(const double *sendbuf, const void *not_read1,
+                          const int32_t *sendcount, double *recvbuf,
+                          const void *not_read2, const int32_t *recvcount);
+
+/* Gathers count doubles from every process to every process: recvbuf holds
+ * count times the number of processes, in rank order.  Collective. */
+void msg_collect_doubles(const double *sendbuf, const int32_t *count, double *recvbuf);
+
+/* The largest of one double from every process, on every process.
+ * Collective. */
+void msg_largest_double(const double *value, double *largest);
+
+/* Sends count doubles to rank dest with tag in synchronous mode: returns only
+ * once the matching receive has started, so pairs of posts and receives must
+ * be ordered to avoid waiting forever. */
+void msg_post_doubles(const double *buf, const void *not_read, const int32_t *count,
+                      const int32_t *dest, const int32_t *tag);
+
+/* Broadcasts count integers from rank root: buf is read on the root and
+ * written everywhere else.  Collective. */
+void msg_spread_ints(int32_t *buf, const void *not_read, const int32_t *count,
+                     const int32_t *root);
+
+/* Ends every process of the job with exit code `code`; does not return. */
+void msg_fail_all(const int32_t *code);
+
+/* Waits until every process has called it.  Collective. */
+void msg_rendezvous(void);
+
+/* Shuts MPI down in this process; no wrapper may be called afterwards.
+ * Collective. */
+void msg_shut_down(void);
+
 #ifdef __cplusplus
 }
 #endif
