@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -116,6 +117,30 @@ TEST(real_text, not_a_number_and_infinities_are_words)
     EXPECT_EQ(text(from_bits(0x7ff0000000000001u)), "         NaN");  // signalling
     EXPECT_EQ(text(INFINITY), "    Infinity");
     EXPECT_EQ(text(-INFINITY), "   -Infinity");
+}
+
+TEST(real_text, every_five_digit_mantissa_is_written_as_its_digits)
+{
+    for (int n = 10000; n <= 99999; ++n) {
+        std::string digits = std::to_string(n);
+        std::string want = "  " + digits.substr(0, 1) + "." + digits.substr(1) + "E+04";
+        ASSERT_EQ(text(n), want);
+        ASSERT_EQ(text(-n), " -" + want.substr(2));
+    }
+}
+
+TEST(real_text, every_decimal_exponent_has_its_field)
+{
+    for (int k = -307; k <= 308; ++k) {
+        std::string e = std::to_string(k < 0 ? -k : k);
+        if (e.size() < 2) e = "0" + e;
+        std::string sign = k < 0 ? "-" : "+";
+        std::string want = "  1.5000" + (e.size() == 2 ? "E" + sign : sign) + e;
+        ASSERT_EQ(text(std::strtod(("1.5e" + std::to_string(k)).c_str(), nullptr)), want) << k;
+    }
+    for (int k = -323; k <= -308; ++k)  // subnormal decades
+        ASSERT_EQ(text(std::strtod(("1e" + std::to_string(k)).c_str(), nullptr)).substr(8),
+                  "-" + std::to_string(-k)) << k;
 }
 
 TEST(real_text, fields_follow_each_other_without_separator)
