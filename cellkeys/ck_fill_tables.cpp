@@ -7,6 +7,7 @@
 extern "C" {
 std::int32_t ck_tables[52];
 }
+static_assert(sizeof ck_tables == 52 * sizeof(std::int32_t), "52 adjacent 32-bit words");
 
 extern "C" void ck_fill_tables(void)
 {

@@ -13,6 +13,7 @@
 
 #include "cellkeys.h"
 
+#include <bit>
 #include <cstdint>
 
 namespace cellkeys::detail {
@@ -69,6 +70,56 @@ inline void store_path(CellKey* key, std::uint64_t path, std::int32_t m)
 inline std::int32_t digit_of(std::uint64_t path, std::int32_t d)
 {
     return static_cast<std::int32_t>((path >> (bits_per_level * (d - 1))) & 7);
+}
+
+// Level (1-based) of the digit group holding the highest set bit of x != 0.
+inline std::int32_t deepest_level(std::uint64_t x)
+{
+    return (std::bit_width(x) - 1) / bits_per_level + 1;
+}
+
+// Level (1-based) of the digit group holding the lowest set bit of x != 0.
+inline std::int32_t coarsest_level(std::uint64_t x)
+{
+    return std::countr_zero(x) / bits_per_level + 1;
+}
+
+// Digits 1..n of path (already masked to n levels) as one base-8 number,
+// level 1 most significant, plus one; all 7s wrap to all 0s.
+inline std::uint64_t path_next(std::uint64_t path, std::int32_t n)
+{
+    const std::uint64_t not_seven = ~path & levels_mask(n);
+    if (not_seven == 0)
+        return 0;
+    const std::int32_t d = deepest_level(not_seven);
+    return (path & levels_mask(d)) + (std::uint64_t{1} << (bits_per_level * (d - 1)));
+}
+
+// The same number minus one; all 0s wrap to all 7s.
+inline std::uint64_t path_prev(std::uint64_t path, std::int32_t n)
+{
+    if (path == 0)
+        return levels_mask(n);
+    const std::int32_t d = deepest_level(path);
+    return ((path & levels_mask(d)) - (std::uint64_t{1} << (bits_per_level * (d - 1))))
+           | (levels_mask(n) & ~levels_mask(d));
+}
+
+// -1, 0 or +1: the order of the first differing digit of levels 1 to n.
+inline std::int32_t compare_paths(std::uint64_t a, std::uint64_t b, std::int32_t n)
+{
+    const std::uint64_t differ = (a ^ b) & levels_mask(n);
+    if (differ == 0)
+        return 0;
+    const std::int32_t d = coarsest_level(differ);
+    return digit_of(a, d) > digit_of(b, d) ? 1 : -1;
+}
+
+// Clamps a count of compared levels to 1..18: the level-1 digits are always
+// compared, and no key holds digits past level 18.
+inline std::int32_t compared_levels(std::int32_t n)
+{
+    return n < 1 ? 1 : (n > max_level ? max_level : n);
 }
 
 } // namespace cellkeys::detail

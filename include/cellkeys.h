@@ -58,7 +58,234 @@ void ck_get_level(const CellKey *key, int32_t *level);
  *   digits  out, 20 entries */
 void ck_to_octal_digits(const CellKey *key, int32_t *digits);
 
+/* Replaces the level field of key; word 1 and bits 0 to 24 of word 2 stay
+ * (bit 24 included).  Lowering the level leaves the deeper digits in place.
+ *   key    in-out
+ *   level  in, 0..18 (up to 63 is stored as given; the sum wraps mod 2^32)
+ * Reads ck_tables (the level unit). */
+void ck_set_level(CellKey *key, const int32_t *level);
+
+/* Makes key the root key (0, 0).  Reads no table. */
+void ck_clear(CellKey *key);
+
+/* target = source; both may be the same key.  Reads no table. */
+void ck_duplicate(const CellKey *source, CellKey *target);
+
+/* Slot `to` of a key array becomes a copy of slot `from` (same effect as
+ * ck_slot_to_slot).
+ *   keys      in-out, slot s (from 1) in keys[2s - 2], keys[2s - 1]
+ *   capacity  in, slots in the array
+ *   from, to  in, 1..capacity; outside it nothing is copied
+ * Reads no table. */
+void ck_slot_assign(int32_t *keys, const int32_t *capacity, const int32_t *from,
+                    const int32_t *to);
+
+/* The well-formed key of cell (i, j, k) at a level: level 1 takes the most
+ * significant coordinate bit; i gives bit 0 of each octant digit, j bit 1,
+ * k bit 2.
+ *   key      out; left unchanged when level is outside 0..18
+ *   level    in, 0..18 (level 0 gives the root whatever i, j, k are)
+ *   i, j, k  in, 0..2^level - 1; only the lowest `level` bits are used, so
+ *            larger (and negative, two's-complement) values wrap mod 2^level
+ * Reads ck_tables. */
+void ck_from_ijk(CellKey *key, const int32_t *level, const int32_t *i,
+                 const int32_t *j, const int32_t *k);
+
+/* Coordinates at `level` of the cell named by the key's first `level`
+ * digits; the level field is not read.  Below the key's level this is its
+ * ancestor, above it (digits 0) its first descendant.
+ *   key      in
+ *   level    in, 0..18; outside it i, j, k are set to 0
+ *   i, j, k  out
+ * Reads ck_tables. */
+void ck_to_ijk(const CellKey *key, const int32_t *level, int32_t *i, int32_t *j,
+               int32_t *k);
+
+/* Packs digits[0..17] (levels 1..18) into key with level field 0; set the
+ * level with ck_set_level afterwards.  Entries outside 0..7 are added with
+ * their weight 8^(d - 1) (a digit 8 carries into the next level), each word
+ * wrapping mod 2^32.
+ *   key     out
+ *   digits  in, 18 entries read (entries 19 and 20 of a digit array ignored)
+ * Reads ck_tables. */
+void ck_from_octal_digits(CellKey *key, const int32_t *digits);
+
+/* The key's path-bit array: bits[3(d - 1) + a - 1] = axis-a bit of level d
+ * for d = 1 to the key's level, all 64 entries written, the rest 0.  A
+ * level-0 key still gives bit 0 of word 1 in bits[0] (0 for the root).
+ *   key   in, level field 0..18; outside that, all 64 entries are 0
+ *   bits  out, 64 entries
+ * Reads ck_tables. */
+void ck_to_bits(const CellKey *key, int32_t *bits);
+
+/* Packs bits[0..53] into key with level field 0 (word 1 from entries 0..29,
+ * word 2 from 30..53); set the level with ck_set_level afterwards.  Entries
+ * other than 0 and 1 are added with their weight, each word wrapping.
+ *   key   out
+ *   bits  in, 54 entries read
+ * Reads ck_tables. */
+void ck_from_bits(CellKey *key, const int32_t *bits);
+
+/* The octant digit of the key at its own level: which child of its parent
+ * the cell is.
+ *   key     in, level field 1..18
+ *   octant  out, 0..7; 0 for the root and for a level field outside 1..18
+ * Reads ck_tables. */
+void ck_own_digit(const CellKey *key, int32_t *octant);
+
+/* The stored octant digit of a chosen level; the level field is not read.
+ *   key     in
+ *   level   in, 1..18; outside it octant is 0
+ *   octant  out, 0..7
+ * Reads ck_tables. */
+void ck_digit_at(const CellKey *key, const int32_t *level, int32_t *octant);
+
+/* Writes one line to standard output: for each of the 18 levels the axis-1,
+ * axis-2 and axis-3 bits of its stored digit as '0'/'1' and a '!', then the
+ * six level bits, least significant first: 78 characters and a line feed.
+ *   key  in
+ * Reads ck_tables; writes standard output (C stdio, not flushed). */
+void ck_print(const CellKey *key);
+
 /* ==== cell keys: navigation, ordering and key arrays (cellkeys/) ==== */
+
+/* Routines that build a key leave it unchanged when an argument is outside
+ * its range; a level field outside 0..18 counts as such an argument. */
+
+/* Moves key to its child in the given octant (level + 1).
+ *   key     in-out, level 0..17 (a level-18 key has no child)
+ *   octant  in, 0..7
+ * Reads ck_tables. */
+void ck_to_child(CellKey *key, const int32_t *octant);
+
+/* Moves key to its parent (level - 1), dropping its own digit.
+ *   key  in-out, level 1..18 (the root stays the root)
+ * Reads ck_tables. */
+void ck_to_parent(CellKey *key);
+
+/* Keeps the digits of levels 1..level and sets the level field to level:
+ * the ancestor at a coarser level, the first descendant at a finer one, and
+ * at the key's own level the key with stale deeper digits cleared.
+ *   key    in-out; its level field is not read
+ *   level  in, 0..18
+ * Reads ck_tables. */
+void ck_truncate_to(CellKey *key, const int32_t *level);
+
+/* As ck_truncate_to, into a second key; source and target may be the same.
+ *   source  in
+ *   target  out
+ *   level   in, 0..18
+ * Reads ck_tables. */
+void ck_truncate_into(const CellKey *source, CellKey *target, const int32_t *level);
+
+/* Path order: digits compared from level 1, smaller first; on equal digits
+ * of levels 1..max(both levels) the coarser key comes first.
+ *   first, second  in; level fields 0..18 (beyond 18, 18 levels compared)
+ *   result         out: -1 first before second, 0 equal, +1 after
+ * Reads ck_tables. */
+void ck_collate(const CellKey *first, const CellKey *second, int32_t *result);
+
+/* Compares only the stored digits of levels 1..level; no level tie-break.
+ * 0 means both cells lie in the same level-`level` cell.
+ *   first, second  in; level fields not read
+ *   level          in, 1..18 (below 1 compares level 1, above 18 compares 18)
+ *   result         out: -1, 0, +1 */
+void ck_collate_at(const CellKey *first, const CellKey *second, const int32_t *level,
+                   int32_t *result);
+
+/* Next (ck_next_cell) or previous (ck_prev_cell) cell of the key's own level
+ * in path order, wrapping from the last cell to the first and back.  The
+ * root stays the root.
+ *   key  in-out, level 0..18
+ * Reads ck_tables. */
+void ck_next_cell(CellKey *key);
+void ck_prev_cell(CellKey *key);
+
+/* Steps the key's level-`level` ancestor to the next (previous) level-`level`
+ * cell in path order and clears the finer digits, keeping the key's own
+ * level field: the first cell of the next (previous) block at the key's
+ * resolution.  Wraps around like ck_next_cell.
+ *   key    in-out, level field 0..18
+ *   level  in, 1..18, normally at most the key's level (above it, digit
+ *          `level` is stepped all the same and the key is not well-formed)
+ * Reads ck_tables. */
+void ck_next_cell_at(CellKey *key, const int32_t *level);
+void ck_prev_cell_at(CellKey *key, const int32_t *level);
+
+/* The same-level face neighbour, one step up or down along one axis, with
+ * periodic wrap at the domain boundary (the caller is not told).
+ *   key        out, level field set to level; no key is read
+ *   bits       in, path-bit array of the cell (ck_to_bits); entries 0..3*level-1
+ *              are read, never written
+ *   level      in, 0..18 (0 gives the root)
+ *   axis       in, 1..3
+ *   direction  in, > 0 up, otherwise down
+ *   An axis or level out of range leaves key unchanged and reads no bit.
+ * Reads ck_tables. */
+void ck_axis_neighbour(CellKey *key, const int32_t *bits, const int32_t *level,
+                       const int32_t *axis, const int32_t *direction);
+
+/* Key arrays: slot s (from 1) holds a key in words 2s - 2 and 2s - 1 of a
+ * flat int32_t array of `capacity` slots.  These routines copy whole keys,
+ * read no table and may run before ck_fill_tables.  Beyond the documented
+ * limits they never reach past the capacity they are given: a slot, block
+ * or range outside it makes the call copy nothing. */
+
+/* keys slot `slot` := key.
+ *   key       in
+ *   keys      in-out
+ *   capacity  in
+ *   slot      in, 1..capacity */
+void ck_write_slot(const CellKey *key, int32_t *keys, const int32_t *capacity,
+                   const int32_t *slot);
+
+/* key := keys slot `slot`.
+ *   key       out
+ *   keys      in
+ *   capacity  in
+ *   slot      in, 1..capacity */
+void ck_read_slot(CellKey *key, const int32_t *keys, const int32_t *capacity,
+                  const int32_t *slot);
+
+/* As ck_write_slot and ck_read_slot on a zero-based array of capacity + 1
+ * slots: slot s (0..capacity) in words 2s and 2s + 1. */
+void ck_write_slot0(const CellKey *key, int32_t *keys, const int32_t *capacity,
+                    const int32_t *slot);
+void ck_read_slot0(CellKey *key, const int32_t *keys, const int32_t *capacity,
+                   const int32_t *slot);
+
+/* Slot `to` := slot `from`; from = to leaves the array as it was.
+ *   keys      in-out
+ *   capacity  in
+ *   from, to  in, 1..capacity */
+void ck_slot_to_slot(int32_t *keys, const int32_t *capacity, const int32_t *from,
+                     const int32_t *to);
+
+/* Slides the block of `count` keys starting at slot 1 by `distance` slots:
+ * direction < 0 moves slots distance+1..distance+count down to 1..count,
+ * otherwise slots 1..count move up to distance+1..distance+count.  Slots
+ * left behind keep their old keys; overlapping ranges are handled.
+ *   keys       in-out, slot 1 is the block's first slot
+ *   capacity   in, at least count + distance (else nothing moves)
+ *   count      in; 0 or less copies nothing
+ *   distance   in; 0 or less copies nothing
+ *   direction  in */
+void ck_slide_block(int32_t *keys, const int32_t *capacity, const int32_t *count,
+                    const int32_t *distance, const int32_t *direction);
+
+/* compact slot i - first + 1 := large slot i for i = first..last, rising
+ * (ck_gather_range), or the reverse copy (ck_scatter_range).  last < first
+ * copies nothing.
+ *   compact           out (gather) / in (scatter)
+ *   compact_capacity  in, at least last - first + 1
+ *   large             in (gather) / in-out (scatter)
+ *   large_capacity    in; first..last within 1..large_capacity */
+void ck_gather_range(int32_t *compact, const int32_t *compact_capacity,
+                     const int32_t *large, const int32_t *large_capacity,
+                     const int32_t *first, const int32_t *last);
+void ck_scatter_range(const int32_t *compact, const int32_t *compact_capacity,
+                      int32_t *large, const int32_t *large_capacity,
+                      const int32_t *first, const int32_t *last);
 
 /* ==== octree (octree/) ==== */
 
