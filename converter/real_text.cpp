@@ -133,7 +133,7 @@ inline char* put_finite(char* out, double v, std::uint64_t m, std::int64_t e2) n
     // hi * 2^-shift.  It is below the true value by less than two units of
     // hi: the table entry is rounded down (less than m units of the 128-bit
     // product) and the low 64 bits are dropped.  hi >= 2^62 and y < 10^5 + 1
-    // keep shift within 45..51.
+    // keep shift within 45..50.
     std::int64_t j = 4 - exp10 - detail::pow10_min;
     unsigned __int128 prod = static_cast<unsigned __int128>(m) * tables.pow10_mant[j];
     std::uint64_t hi = static_cast<std::uint64_t>(prod >> 64);
