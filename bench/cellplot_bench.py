@@ -1,0 +1,109 @@
+"""Whole-run figures for cellplot on one piece of 1,000,000 cells and 18
+species, side by side in the same run with the machine's limit (dd writing
+the same bytes into the page cache) and with a plain Fortran formatted-WRITE
+writer of the same piece file.
+
+    python3 bench/cellplot_bench.py BUILD_DIR [--cells N] [--no-legacy]
+
+BUILD_DIR is a build configured with -DCELLKEYS_BENCH=ON.  The work folder
+is on /dev/shm when it exists, so that disk write-back does not blur the
+figures.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def timed(args, cwd):
+    """Runs args; returns (seconds, peak RSS in MiB)."""
+    t0 = time.perf_counter()
+    child = subprocess.Popen(args, cwd=cwd, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    seconds = time.perf_counter() - t0
+    if status != 0:
+        sys.exit(f"{args[0]} failed with status {status}")
+    return seconds, usage.ru_maxrss / 1024.0
+
+
+def best_of(runs, args, cwd, clean):
+    best = (1e30, 0.0)
+    for _ in range(runs):
+        clean()
+        best = min(best, timed(args, cwd))
+    return best
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("build")
+    ap.add_argument("--cells", type=int, default=1000000)
+    ap.add_argument("--runs", type=int, default=3)
+    ap.add_argument("--no-legacy", action="store_true")
+    a = ap.parse_args()
+    build = os.path.abspath(a.build)
+    cellplot = os.path.join(build, "converter", "cellplot")
+    make_results = os.path.join(build, "tests", "converter", "make_results")
+    legacy = os.path.join(build, "tests", "converter", "legacy_piece_writer")
+    reader = os.path.join(build, "bench", "cellplot_read_bench")
+    base = "/dev/shm" if os.path.isdir("/dev/shm") else None
+    work = tempfile.mkdtemp(prefix="cellplot-bench-", dir=base)
+    try:
+        binary_dir = os.path.join(work, "binary")
+        text_dir = os.path.join(work, "text")
+        os.mkdir(binary_dir)
+        os.mkdir(text_dir)
+        gen = [make_results, "--pieces", "1", "--cells", str(a.cells), "--species", "18"]
+        subprocess.run(gen + ["--binary"], cwd=binary_dir, check=True)
+        subprocess.run(gen, cwd=text_dir, check=True)
+        with open(os.path.join(binary_dir, "contview.dat"), "w") as f:
+            f.write("\n" * 6 + "0\n\n\n0\n")
+        result = "reso0000000000.res"
+        piece = os.path.join(binary_dir, "view0000000000.vtu")
+
+        def clean(folder):
+            def go():
+                for name in os.listdir(folder):
+                    if name.endswith((".vtu", ".pvtu")) or name == "copy":
+                        os.remove(os.path.join(folder, name))
+            return go
+
+        # The converter once, for the output size, then the figures.
+        subprocess.run([cellplot], cwd=binary_dir, check=True)
+        out_bytes = os.path.getsize(piece) + os.path.getsize(os.path.join(binary_dir, "pview0000.pvtu"))
+        shutil.copy(piece, os.path.join(work, "reference.vtu"))
+        run_s, rss = best_of(a.runs, [cellplot], binary_dir, clean(binary_dir))
+        dd_s, _ = best_of(a.runs, ["dd", f"if={os.path.join(work, 'reference.vtu')}",
+                                   f"of={os.path.join(binary_dir, 'copy')}", "bs=4M", "status=none"],
+                          binary_dir, clean(binary_dir))
+        text_s, text_rss = best_of(1, [cellplot], text_dir, clean(text_dir))
+        mb = out_bytes / 1e6
+        print(f"piece: {a.cells} cells, 18 species; output {mb:.0f} MB")
+        print(f"  dd, same bytes into the page cache : {dd_s:6.3f} s  {mb / dd_s:7.0f} MB/s")
+        print(f"  cellplot, binary input              : {run_s:6.3f} s  {mb / run_s:7.0f} MB/s"
+              f"  ({run_s / dd_s:.2f} x dd)  peak RSS {rss:.0f} MiB")
+        print(f"  cellplot, text input                : {text_s:6.3f} s  {mb / text_s:7.0f} MB/s"
+              f"  peak RSS {text_rss:.0f} MiB")
+        arrays = a.cells * (4 + 8 * 8 + 24 + 8 * 18 + 8 * 24 + 32) / 2**20
+        print(f"  data model arrays the piece touches (cells, points, icnect): {arrays:.0f} MiB;"
+              f" budget {arrays + 64:.0f} MiB")
+        if os.path.exists(reader):
+            for kind, folder in (("text", text_dir), ("binary", binary_dir)):
+                subprocess.run([reader, os.path.join(folder, result), kind], check=True)
+        if not a.no_legacy and os.path.exists(legacy):
+            clean(binary_dir)()
+            legacy_s, _ = timed([legacy, result, "legacy.vtu"], binary_dir)
+            same = open(os.path.join(binary_dir, "legacy.vtu"), "rb").read() == \
+                open(os.path.join(work, "reference.vtu"), "rb").read()
+            os.remove(os.path.join(binary_dir, "legacy.vtu"))
+            print(f"  Fortran formatted WRITE of the piece: {legacy_s:6.3f} s  {mb / legacy_s:7.0f} MB/s"
+                  f"  (cellplot {legacy_s / run_s:.1f} x faster; same bytes: {same})")
+    finally:
+        shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()
