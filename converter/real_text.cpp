@@ -123,6 +123,45 @@ inline char* put_digits(char* out, bool negative, std::uint32_t mant, std::int64
     return put_digits(out, negative, mant, exp10);
 }
 
+// Values within the window of a tie: decides the rounding on the exact value
+// y = m * 2^e2 * 10^(4 - exp10) in 128-bit integers, which hold it whenever
+// the power of ten is at most 5^27 either way.  Every exact tie of a double
+// lies there (cell corners such as 0.00390625 are ties at five digits);
+// what does not is left to printf.
+[[gnu::noinline]] char* put_near_tie(char* out, double v, std::uint64_t m, std::int64_t e2,
+                                     std::int64_t exp10) noexcept
+{
+    using u128 = unsigned __int128;
+    constexpr int max_power = 27;  // 5^27 < 2^63
+    const std::int64_t s = 4 - exp10;
+    if (s > max_power || s < -max_power)
+        return put_real_exact(out, v);
+    u128 five = 1;
+    for (std::int64_t k = 0; k < (s < 0 ? -s : s); ++k)
+        five *= 5;
+    // y = num / den exactly, with den a power of two times a power of five.
+    u128 num = m, den = 1;
+    std::int64_t two = e2 + s;  // y = m * 5^s * 2^(e2 + s)
+    if (s >= 0)
+        num *= five;
+    else
+        den = five;
+    if (two >= 0)
+        num <<= two;  // y is below 2^17: num stays within 128 bits
+    else
+        den <<= -two;
+    const u128 whole = num / den;
+    const u128 rest = num % den;
+    std::uint32_t mant = static_cast<std::uint32_t>(whole);
+    if (2 * rest > den || (2 * rest == den && (mant & 1)))
+        ++mant;
+    if (mant >= 100000) {
+        mant = 10000;
+        ++exp10;
+    }
+    return put_digits(out, std::signbit(v), mant, exp10);
+}
+
 // |v| = m * 2^e2, m in [2^63, 2^64).
 inline char* put_finite(char* out, double v, std::uint64_t m, std::int64_t e2) noexcept
 {
@@ -146,7 +185,7 @@ inline char* put_finite(char* out, double v, std::uint64_t m, std::int64_t e2) n
     // Above one half rounds up, at or below half - window rounds down; in
     // between lies a tie or a value too close to one to tell here.
     if (fraction - (half - window + 1) < window) [[unlikely]]
-        return put_real_exact(out, v);
+        return put_near_tie(out, v, m, e2, exp10);
     std::uint32_t mant = static_cast<std::uint32_t>(hi >> shift) + (fraction > half);
     // 9.99995 rounds to 10.000: one digit more, so 1.0000 with the next
     // exponent.  A value just below a power of ten that the table gives as
