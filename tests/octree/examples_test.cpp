@@ -9,7 +9,7 @@
 
 using octree_model::Found;
 
-TEST(Refine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses) {
+TEST(TreeRefine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses) {
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({5});
@@ -30,7 +30,7 @@ TEST(Refine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses) {
     EXPECT_EQ(tree.parent, before.parent);
 }
 
-TEST(Refine, LevelThreeKeyTakesThreeCallsOneLevelEach) {
+TEST(TreeRefine, LevelThreeKeyTakesThreeCallsOneLevelEach) {
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({5, 6, 3});  // (245, 100663296)
@@ -48,7 +48,7 @@ TEST(Refine, LevelThreeKeyTakesThreeCallsOneLevelEach) {
     EXPECT_EQ(tree.count, 4);
 }
 
-TEST(Refine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill) {
+TEST(TreeRefine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill) {
     Tree tree(10);
     tree.reset_to_o();
     for (int d = 0; d < 8; ++d) {
@@ -60,7 +60,7 @@ TEST(Refine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill) {
     EXPECT_EQ(tree.state_at(1, 2), 'N');
 }
 
-TEST(RefineFill, DeeperLevelContinuesThroughSlotZero) {
+TEST(TreeRefineFill, DeeperLevelContinuesThroughSlotZero) {
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({4});
@@ -76,7 +76,7 @@ TEST(RefineFill, DeeperLevelContinuesThroughSlotZero) {
     EXPECT_EQ(tree.count, 3);
 }
 
-TEST(RefineFill, NewSlotsTakeTheFillLetter) {
+TEST(TreeRefineFill, NewSlotsTakeTheFillLetter) {
     Tree tree(10);
     tree.reset();
     EXPECT_EQ(tree.refine_fill(key_of({1}), 1, 'P'), 'P');
@@ -87,7 +87,7 @@ TEST(RefineFill, NewSlotsTakeTheFillLetter) {
     EXPECT_EQ(tree.refine(key_of({1, 3})), 'P');
 }
 
-TEST(RefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode) {
+TEST(TreeRefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode) {
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({3});
@@ -98,7 +98,7 @@ TEST(RefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode) {
     EXPECT_EQ(tree.lookup(key), (Found{'N', 1, 2}));
 }
 
-TEST(Refine, LevelZeroKeyActsOnRootSlotOfFirstDigit) {
+TEST(TreeRefine, LevelZeroKeyActsOnRootSlotOfFirstDigit) {
     Tree tree(10);
     tree.reset();
     EXPECT_EQ(tree.refine(CellKey{0, 0}), 'N');
@@ -110,7 +110,7 @@ TEST(Refine, LevelZeroKeyActsOnRootSlotOfFirstDigit) {
     EXPECT_EQ(tree.child_at(1, 5), 3);
 }
 
-TEST(Lookup, FreshTreeAnswersFreeLeafAtLevelOne) {
+TEST(TreeLookup, FreshTreeAnswersFreeLeafAtLevelOne) {
     Tree tree(4);
     tree.reset();
     EXPECT_EQ(tree.lookup(key_of({7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7})),
@@ -118,7 +118,7 @@ TEST(Lookup, FreshTreeAnswersFreeLeafAtLevelOne) {
     EXPECT_EQ(tree.lookup(key_of({0})), (Found{'U', 1, 0}));
 }
 
-TEST(Lookup, FinerKeyFindsValueOfContainingCell) {
+TEST(TreeLookup, FinerKeyFindsValueOfContainingCell) {
     Tree tree(4);
     tree.reset();
     EXPECT_EQ(tree.put(key_of({6}), -123456), 'N');
@@ -127,7 +127,7 @@ TEST(Lookup, FinerKeyFindsValueOfContainingCell) {
     EXPECT_EQ(tree.lookup(key_of({5, 2, 7})), (Found{'U', 1, 0}));
 }
 
-TEST(Values, OnlyReplaceChangesAStoredValue) {
+TEST(TreeValues, OnlyReplaceChangesAStoredValue) {
     Tree tree(4);
     tree.reset();
     const CellKey key = key_of({2});
@@ -140,7 +140,7 @@ TEST(Values, OnlyReplaceChangesAStoredValue) {
     EXPECT_EQ(tree.state_at(1, 2), 'T');
 }
 
-TEST(Values, OLeafTakesValueOnlyThroughPutValue) {
+TEST(TreeValues, OLeafTakesValueOnlyThroughPutValue) {
     Tree tree(4);
     tree.reset_to_o();
     const CellKey key = key_of({1, 1});
@@ -151,7 +151,7 @@ TEST(Values, OLeafTakesValueOnlyThroughPutValue) {
     EXPECT_EQ(tree.lookup(key), (Found{'T', 1, 5}));
 }
 
-TEST(Values, ReplaceOnFreeLeafAnswersU) {
+TEST(TreeValues, ReplaceOnFreeLeafAnswersU) {
     Tree tree(4);
     tree.reset();
     EXPECT_EQ(tree.replace(key_of({4}), 9), 'U');
@@ -159,7 +159,7 @@ TEST(Values, ReplaceOnFreeLeafAnswersU) {
     EXPECT_EQ(tree.child_at(1, 4), 0);
 }
 
-TEST(OwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites) {
+TEST(TreeOwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites) {
     Tree tree(6);
     tree.reset();
     const CellKey key = key_of({3, 1});
@@ -177,7 +177,7 @@ TEST(OwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites) {
     EXPECT_EQ(tree.child_at(2, 1), 3);
 }
 
-TEST(Mark, PLeafRefusedByRefinePutAndReplace) {
+TEST(TreeMark, PLeafRefusedByRefinePutAndReplace) {
     Tree tree(6);
     tree.reset();
     const CellKey key = key_of({0, 4});
@@ -190,7 +190,7 @@ TEST(Mark, PLeafRefusedByRefinePutAndReplace) {
     EXPECT_EQ(tree.count, 1);
 }
 
-TEST(Mark, HiddenSubtreeComesBackWhenNIsWrittenBack) {
+TEST(TreeMark, HiddenSubtreeComesBackWhenNIsWrittenBack) {
     Tree tree(6);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({7})), 'N');
@@ -201,7 +201,7 @@ TEST(Mark, HiddenSubtreeComesBackWhenNIsWrittenBack) {
     EXPECT_EQ(tree.lookup(key_of({7, 2})), (Found{'T', 2, 99}));
 }
 
-TEST(UnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE) {
+TEST(TreeUnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE) {
     Tree tree(6);
     tree.reset();
     const CellKey key = key_of({6});
@@ -217,7 +217,7 @@ TEST(UnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE) {
     EXPECT_EQ(tree.state_at(1, 6), 'N');
 }
 
-TEST(Reset, LeavesRowsAboveTheRootUntouched) {
+TEST(TreeReset, LeavesRowsAboveTheRootUntouched) {
     Tree tree(4);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({1})), 'N');

@@ -79,7 +79,7 @@ const std::vector<char> all_refused(7, 'E');
 
 }  // namespace
 
-TEST(FullTree, RefiningCallIsRefusedAndChangesNothing) {
+TEST(TreeFull, RefiningCallIsRefusedAndChangesNothing) {
     Tree tree(2);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({3})), 'N');
@@ -95,7 +95,7 @@ TEST(FullTree, RefiningCallIsRefusedAndChangesNothing) {
     EXPECT_EQ(tree.put(key_of({3, 1}), 9), 'N');
 }
 
-TEST(FullTree, CountOutsideOneToCapacityIsRefused) {
+TEST(TreeFull, CountOutsideOneToCapacityIsRefused) {
     for (std::int32_t bad : {0, -1, INT32_MIN, 3, INT32_MAX}) {
         Tree tree(3);
         tree.reset();
@@ -107,7 +107,7 @@ TEST(FullTree, CountOutsideOneToCapacityIsRefused) {
     }
 }
 
-TEST(RefineFill, LevelTwentyIsTheDeepestWalk) {
+TEST(TreeRefineFill, LevelTwentyIsTheDeepestWalk) {
     Tree tree(30);
     tree.reset();
     const CellKey key = key_of({6});
@@ -123,7 +123,7 @@ TEST(RefineFill, LevelTwentyIsTheDeepestWalk) {
     expect_same_arrays(tree, before);
 }
 
-TEST(Guards, KeyLevelFieldAboveTwentyIsRefusedEverywhere) {
+TEST(TreeGuards, KeyLevelFieldAboveTwentyIsRefusedEverywhere) {
     Guarded tree(4);
     for (std::int32_t level : {21, 30, 63}) {
         std::vector<char> got = tree.call_all(CellKey{0, level * 33554432}, 1);
@@ -134,7 +134,7 @@ TEST(Guards, KeyLevelFieldAboveTwentyIsRefusedEverywhere) {
     tree.expect_guards_intact();
 }
 
-TEST(Guards, NSlotNamingNoRowStopsTheWalk) {
+TEST(TreeGuards, NSlotNamingNoRowStopsTheWalk) {
     for (std::int32_t bad : {0, -1, 5, 1000000, INT32_MIN}) {
         Guarded tree(4);
         std::int32_t value = bad;
@@ -154,7 +154,7 @@ TEST(Guards, NSlotNamingNoRowStopsTheWalk) {
     }
 }
 
-TEST(Guards, FillLetterNLeavesSlotsThatStopLaterWalks) {
+TEST(TreeGuards, FillLetterNLeavesSlotsThatStopLaterWalks) {
     Guarded tree(4);
     char fill = 'N';
     std::int32_t level = 1;
@@ -166,7 +166,7 @@ TEST(Guards, FillLetterNLeavesSlotsThatStopLaterWalks) {
     tree.expect_guards_intact();
 }
 
-TEST(Guards, MalformedWordsStayInsideTheArrays) {
+TEST(TreeGuards, MalformedWordsStayInsideTheArrays) {
     Guarded tree(8);
     for (const CellKey key : {CellKey{-1, 1 * 33554432}, CellKey{-1, 10 * 33554432},
                               CellKey{INT32_MIN, 18 * 33554432}, CellKey{-1, 20 * 33554432},
@@ -176,7 +176,7 @@ TEST(Guards, MalformedWordsStayInsideTheArrays) {
     tree.expect_guards_intact();
 }
 
-TEST(Guards, ArraysWithoutRowsAreNeverTouched) {
+TEST(TreeGuards, ArraysWithoutRowsAreNeverTouched) {
     for (std::int32_t capacity : {0, -3}) {
         std::int32_t count = 77;
         tree_reset(nullptr, nullptr, nullptr, &capacity, &count);

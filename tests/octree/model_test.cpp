@@ -101,19 +101,19 @@ void run(const Scenario& sc) {
 
 }  // namespace
 
-TEST(AgainstModel, ShallowNarrowTreeFillsToCapacity) {
+TEST(TreeAgainstModel, ShallowNarrowTreeFillsToCapacity) {
     run({1, 40, 4, 2, 3000});
 }
 
-TEST(AgainstModel, AllDigitsModerateDepth) {
+TEST(TreeAgainstModel, AllDigitsModerateDepth) {
     run({2, 200, 3, 8, 3000});
 }
 
-TEST(AgainstModel, DeepKeysAcrossBothWords) {
+TEST(TreeAgainstModel, DeepKeysAcrossBothWords) {
     run({3, 120, 18, 2, 3000});
 }
 
-TEST(AgainstModel, SeveralSeedsSmallTrees) {
+TEST(TreeAgainstModel, SeveralSeedsSmallTrees) {
     for (std::uint32_t seed = 10; seed < 20; ++seed) {
         run({seed, 25, 3, 3, 600});
         if (testing::Test::HasFatalFailure()) {

@@ -17,7 +17,7 @@ std::string printed(const Tree& tree, std::int32_t count) {
 
 }  // namespace
 
-TEST(Print, FreshTreeGivesCountLineAndRootLine) {
+TEST(TreePrint, FreshTreeGivesCountLineAndRootLine) {
     Tree tree(3);
     tree.reset();
     EXPECT_EQ(printed(tree, tree.count),
@@ -25,7 +25,7 @@ TEST(Print, FreshTreeGivesCountLineAndRootLine) {
               "     1     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0\n");
 }
 
-TEST(Print, ZeroOrNegativeCountGivesOnlyTheCountLine) {
+TEST(TreePrint, ZeroOrNegativeCountGivesOnlyTheCountLine) {
     Tree tree(3);
     tree.reset();
     EXPECT_EQ(printed(tree, 0), "     0\n");
@@ -34,7 +34,7 @@ TEST(Print, ZeroOrNegativeCountGivesOnlyTheCountLine) {
     EXPECT_EQ(printed(tree, -100000), "******\n");
 }
 
-TEST(Print, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth) {
+TEST(TreePrint, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth) {
     Tree tree(4);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({2})), 'N');
@@ -56,7 +56,7 @@ TEST(Print, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth) {
               "     3     2 U     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0\n");
 }
 
-TEST(Print, CountAboveCapacityPrintsOnlyTheRowsThatExist) {
+TEST(TreePrint, CountAboveCapacityPrintsOnlyTheRowsThatExist) {
     Tree tree(2);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({1})), 'N');
