@@ -322,7 +322,8 @@ void tree_reset_to_o(int32_t *parent, int32_t *child, char *state,
  *   parent         out, one element written
  *   child, state   in-out
  *   capacity       in
- *   count          in-out, 1..capacity - 1; otherwise "E" (tree full)
+ *   count          in-out, 1..capacity - 1; outside that, a call that would
+ *                  create a node answers "E" (tree full) and changes nothing
  *   key            in, level 0..18
  *   status         out: "N" created; "T", "O", "P" the leaf found; "E" when
  *                  the key's cell already has a node or the letter is unknown */
@@ -337,7 +338,8 @@ void tree_refine(int32_t *parent, int32_t *child, char *state,
  *   key    in; its level field is not used for the walk
  *   level  in, at most 20; above 20 refused
  *   fill   in-out: the new slots' letter (not "N"); left as it was on
- *          success, "E" when refused (own node reached, tree full, level) */
+ *          success, "E" when refused (own node reached, count outside
+ *          1..capacity - 1, level above 20) */
 void tree_refine_fill(int32_t *parent, int32_t *child, char *state,
                       const int32_t *capacity, int32_t *count,
                       const CellKey *key, const int32_t *level, char *fill);
