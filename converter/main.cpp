@@ -2,6 +2,7 @@
 // directory, into a VTK XML parallel unstructured-grid data set.
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "failure.hpp"
@@ -62,8 +63,51 @@ void run()
 }  // namespace
 }  // namespace cellplot
 
-int main()
+namespace {
+
+constexpr const char* usage_text =
+    "Usage: cellplot [--help | --version]\n"
+    "\n"
+    "Converts the result files of one output of the solver into a VTK XML data set:\n"
+    "a master file pviewNNNN.pvtu and one piece file viewPPPPPPNNNN.vtu per piece, every\n"
+    "cell a voxel.  Run it with no arguments in the directory that holds the result\n"
+    "files; it reads and writes there, prints nothing and exits with status 0.\n"
+    "\n"
+    "Files read:\n"
+    "  contview.dat          optional control file; only two lines are read:\n"
+    "                          line 7:  0 = binary result files, any other integer = text\n"
+    "                          line 10: the output number NNNN, 0 to 9999\n"
+    "                        (defaults: text, output 0)\n"
+    "  resoPPPPPPNNNN.res    result file of piece PPPPPP; piece 0's header gives the\n"
+    "                        number of pieces\n"
+    "Files written (never over an existing file):\n"
+    "  pviewNNNN.pvtu        the master file\n"
+    "  viewPPPPPPNNNN.vtu    one piece file per piece\n"
+    "\n"
+    "On any failure it prints one line \"cellplot: FILE: CAUSE\" and exits with status 1.\n";
+
+// Only --help and --version are taken; a run converts with no arguments.
+int command_line(int argc, char** argv)
 {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage_text, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("cellplot %s\n", CELLPLOT_VERSION);
+        return 0;
+    }
+    std::fprintf(stderr, "cellplot: unexpected argument '%s'; it takes none (see cellplot --help)\n",
+                 argv[1]);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1)
+        return command_line(argc, argv);
     try {
         cellplot::run();
     } catch (const cellplot::Failure& f) {

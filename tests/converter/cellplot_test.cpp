@@ -622,3 +622,23 @@ TEST(cellplot_run, matches_a_fortran_formatted_write_on_random_pieces)
     }
 }
 #endif
+
+TEST(cellplot_command_line, help_and_version_print_and_convert_nothing)
+{
+    ScratchDir dir;
+    dir.write("reso0000000000.res", two_cells_text);
+    auto help = dir.run(cellplot, "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: cellplot"), std::string::npos);
+    EXPECT_NE(help.out.find("contview.dat"), std::string::npos);
+    auto version = dir.run(cellplot, "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("cellplot ", 0), 0u);
+    auto other = dir.run(cellplot, "--frobnicate");
+    EXPECT_EQ(other.status, 2);
+    EXPECT_EQ(other.err, "cellplot: unexpected argument '--frobnicate'; it takes none (see "
+                         "cellplot --help)\n");
+    auto two = dir.run(cellplot, "--help extra");
+    EXPECT_EQ(two.status, 2);
+    EXPECT_FALSE(dir.exists("pview0000.pvtu"));
+}
