@@ -17,11 +17,12 @@ extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::in
         *k = 0;
         return;
     }
-    const int shift = max_level - n;
-    const std::uint64_t path18 = (path_of(key) & levels_mask(n)) << (bits_per_level * shift);
+    // Shifted up by 18 - n levels, the path of n levels reads as the same
+    // coordinates in the level-18 layout.
+    const std::uint64_t path = path_of(key) & levels_mask(n);
     std::uint32_t ci, cj, ck;
-    coordinates_from_path18(path18, &ci, &cj, &ck);
-    *i = static_cast<std::int32_t>(ci >> shift);
-    *j = static_cast<std::int32_t>(cj >> shift);
-    *k = static_cast<std::int32_t>(ck >> shift);
+    coordinates_from_path18(path << (bits_per_level * (max_level - n)), &ci, &cj, &ck);
+    *i = static_cast<std::int32_t>(ci);
+    *j = static_cast<std::int32_t>(cj);
+    *k = static_cast<std::int32_t>(ck);
 }

@@ -13,6 +13,9 @@
 #include <cstdint>
 
 namespace cellkeys::detail {
+// Internal linkage: every module keeps its own copy, and the archive's
+// external symbols stay the routines alone.
+namespace {
 
 // Whether slots first..last (from 1) all lie within capacity slots.
 inline bool slots_within(std::int64_t first, std::int64_t last, std::int64_t capacity)
@@ -28,6 +31,7 @@ inline void copy_slot(std::int32_t* keys, std::int32_t from, std::int32_t to)
     keys[2 * std::int64_t{to} - 1] = w2;
 }
 
+} // namespace
 } // namespace cellkeys::detail
 
 #endif

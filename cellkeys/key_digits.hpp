@@ -17,6 +17,9 @@
 #include <cstdint>
 
 namespace cellkeys::detail {
+// Internal linkage: every module keeps its own copy, and the archive's
+// external symbols stay the routines alone.
+namespace {
 
 constexpr std::int32_t max_level = 18;
 constexpr int bits_per_level = 3;
@@ -122,6 +125,7 @@ inline std::int32_t compared_levels(std::int32_t n)
     return n < 1 ? 1 : (n > max_level ? max_level : n);
 }
 
+} // namespace
 } // namespace cellkeys::detail
 
 #endif

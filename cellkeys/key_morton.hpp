@@ -25,6 +25,9 @@
 #endif
 
 namespace cellkeys::detail {
+// Internal linkage: every module keeps its own copy, and the archive's
+// external symbols stay the routines alone.
+namespace {
 
 constexpr std::uint32_t coordinate_mask = (std::uint32_t{1} << 18) - 1;
 
@@ -40,7 +43,7 @@ inline constexpr auto make_spread_reversed()
                 t[x] |= std::uint64_t{1} << (51 - 3 * u);
     return t;
 }
-static constexpr auto spread_reversed = make_spread_reversed();
+constexpr auto spread_reversed = make_spread_reversed();
 
 // gather_reversed[x]: the three digits of a 9-bit path chunk as three 3-bit
 // coordinate parts, the first digit most significant, packed at bits 0, 21
@@ -55,7 +58,7 @@ inline constexpr auto make_gather_reversed()
                     t[x] |= std::uint64_t{1} << (21 * a + 2 - v);
     return t;
 }
-static constexpr auto gather_reversed = make_gather_reversed();
+constexpr auto gather_reversed = make_gather_reversed();
 
 inline std::uint64_t spread_axis(std::uint32_t c)
 {
@@ -93,7 +96,7 @@ inline std::uint64_t path18_from_coordinates(std::uint32_t i, std::uint32_t j, s
 #endif
 }
 
-// Level-18 coordinates of a level-18 path (54 bits).
+// Coordinates of the cell of a level-18 path (54 bits).
 inline void coordinates_from_path18(std::uint64_t path, std::uint32_t* i, std::uint32_t* j,
                                     std::uint32_t* k)
 {
@@ -111,6 +114,7 @@ inline void coordinates_from_path18(std::uint64_t path, std::uint32_t* i, std::u
 #endif
 }
 
+} // namespace
 } // namespace cellkeys::detail
 
 #endif
