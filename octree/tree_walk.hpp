@@ -9,6 +9,9 @@
 #include <cstdint>
 
 namespace cellkeys::detail {
+// Internal linkage: every object module defines its routine and nothing
+// else, whatever the optimisation level.
+namespace {
 
 constexpr std::int32_t slots_per_node = 8;
 // Entries of a digit array; also the deepest level a walk may reach, since
@@ -106,6 +109,7 @@ inline bool has_free_row(const std::int32_t* capacity,
     return *count >= 1 && *count < *capacity;
 }
 
+}  // namespace
 }  // namespace cellkeys::detail
 
 #endif
