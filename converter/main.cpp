@@ -34,14 +34,14 @@ void run()
     SizeTable sizes;
     SpeciesNames names;
     std::unique_ptr<OutFile> master;
-    std::int32_t lastpiece = 0;
+    std::int64_t lastpiece = 0;
 
     for (std::int32_t ipiece = 0;; ++ipiece) {
         const std::string file = result_file_name(ipiece, settings.outnum);
         read_result(settings, ipiece, *piece);
         const Header& h = piece->header;
         if (ipiece == 0) {
-            lastpiece = h.npieces - 1;
+            lastpiece = std::int64_t{h.npieces} - 1;
             build_size_table(sizes, h.rootsize, h.nlevels, file);
             names = make_species_names(h.nspecies);
             master = std::make_unique<OutFile>(master_file_name(settings.outnum));

@@ -357,7 +357,7 @@ TEST(cellplot_run, all_pieces_named_by_piece_zero_are_converted_in_order)
 
 TEST(cellplot_run, npieces_of_zero_or_less_converts_piece_zero_only)
 {
-    for (int npieces : {0, -4}) {
+    for (int npieces : {0, -4, INT32_MIN}) {
         ScratchDir dir;
         auto p = two_cells();
         p.npieces = npieces;
