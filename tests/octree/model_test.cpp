@@ -21,6 +21,7 @@ struct Scenario {
     int max_level;  // keys of level 0..max_level
     int digits;     // octant digits drawn from 0..digits-1
     int steps;
+    int resets_per_mille;  // chance of a reset (two thirds "U", one third "O")
 };
 
 void run(const Scenario& sc) {
@@ -44,16 +45,18 @@ void run(const Scenario& sc) {
         }
         const CellKey key = key_of(digits);
         const std::int32_t value = static_cast<std::int32_t>(rng());
+        const int reset = pick(1000);
         const int op = pick(100);
         std::string what;
-        if (op < 2) {
-            what = "reset";
-            tree.reset();
-            model.reset('U');
-        } else if (op < 3) {
-            what = "reset_to_o";
-            tree.reset_to_o();
-            model.reset('O');
+        if (reset < sc.resets_per_mille) {
+            what = reset % 3 == 2 ? "reset_to_o" : "reset";
+            if (what == "reset") {
+                tree.reset();
+                model.reset('U');
+            } else {
+                tree.reset_to_o();
+                model.reset('O');
+            }
         } else if (op < 30) {
             what = "refine";
             ASSERT_EQ(tree.refine(key), model.refine(digits)) << "step " << step;
@@ -102,20 +105,20 @@ void run(const Scenario& sc) {
 }  // namespace
 
 TEST(TreeAgainstModel, ShallowNarrowTreeFillsToCapacity) {
-    run({1, 40, 4, 2, 3000});
+    run({1, 40, 4, 2, 3000, 3});
 }
 
 TEST(TreeAgainstModel, AllDigitsModerateDepth) {
-    run({2, 200, 3, 8, 3000});
+    run({2, 200, 3, 8, 3000, 10});
 }
 
 TEST(TreeAgainstModel, DeepKeysAcrossBothWords) {
-    run({3, 120, 18, 2, 3000});
+    run({3, 120, 18, 2, 3000, 5});
 }
 
 TEST(TreeAgainstModel, SeveralSeedsSmallTrees) {
     for (std::uint32_t seed = 10; seed < 20; ++seed) {
-        run({seed, 25, 3, 3, 600});
+        run({seed, 25, 3, 3, 600, 30});
         if (testing::Test::HasFatalFailure()) {
             return;
         }
