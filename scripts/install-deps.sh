@@ -6,7 +6,7 @@ packages=(
   cmake make g++ gfortran clang libclang-rt-14-dev pkg-config
   libgtest-dev libbenchmark-dev
   libopenmpi-dev openmpi-bin
-  python3 python3-vtk9 xvfb
+  python3 python3-vtk9 xvfb xauth libgl1-mesa-dri
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -54,8 +54,8 @@ const char usage[] =
     "  --help             print this text and exit\n"
     "\n"
     "Cell counts grow about four times per level: --max-level 4 gives some\n"
-    "3,000 cells, 7 some 200,000 and 9 some 3 million.  A process writes at\n"
-    "most 1,000,000 cells.\n";
+    "3,000 cells, 7 some 170,000 and 9 some 2.8 million.  A process writes at\n"
+    "most 1,000,000 cells, the most cellplot reads from one file.\n";
 
 bool parse_int(const char* s, long lo, long hi, std::int32_t* out)
 {

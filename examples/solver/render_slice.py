@@ -49,17 +49,26 @@ def render(cut, value_range, array, picture, size):
     mapper.SetScalarRange(value_range)
     mapper.SetLookupTable(lut)
     mapper.ScalarVisibilityOn()
-    # Faces are pushed back a little so that the edges drawn on them win
-    # the depth test everywhere.
-    mapper.SetResolveCoincidentTopologyToPolygonOffset()
 
     actor = vtk.vtkActor()
     actor.SetMapper(mapper)
-    prop = actor.GetProperty()
-    prop.EdgeVisibilityOn()
-    prop.SetEdgeColor(0.15, 0.15, 0.15)
-    prop.SetLineWidth(1.0)
-    prop.LightingOff()
+    actor.GetProperty().LightingOff()
+
+    # The cell edges as lines of their own, lifted a little towards the
+    # camera so that no face hides them.
+    edges = vtk.vtkExtractEdges()
+    edges.SetInputData(cut)
+    edge_mapper = vtk.vtkPolyDataMapper()
+    edge_mapper.SetInputConnection(edges.GetOutputPort())
+    edge_mapper.ScalarVisibilityOff()
+    edge_actor = vtk.vtkActor()
+    edge_actor.SetMapper(edge_mapper)
+    b = cut.GetBounds()
+    edge_actor.SetPosition(0, 0, 1e-3 * (b[1] - b[0]))
+    edge_prop = edge_actor.GetProperty()
+    edge_prop.SetColor(0.15, 0.15, 0.15)
+    edge_prop.SetLineWidth(1.0)
+    edge_prop.LightingOff()
 
     bar = vtk.vtkScalarBarActor()
     bar.SetLookupTable(lut)
@@ -77,12 +86,12 @@ def render(cut, value_range, array, picture, size):
     renderer = vtk.vtkRenderer()
     renderer.SetBackground(1, 1, 1)
     renderer.AddActor(actor)
+    renderer.AddActor(edge_actor)
     renderer.AddActor2D(bar)
     renderer.ResetCamera()
     camera = renderer.GetActiveCamera()
     camera.ParallelProjectionOn()
     # Leave room on the right for the colour bar.
-    b = cut.GetBounds()
     camera.SetParallelScale(0.53 * (b[3] - b[2]))
     fx, fy, fz = camera.GetFocalPoint()
     shift = 0.09 * (b[1] - b[0])
