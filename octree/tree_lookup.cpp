@@ -18,7 +18,7 @@ extern "C" void tree_lookup(const std::int32_t* child, const char* state,
     switch (end.letter) {
     case 'N':
     case 'T':
-        *value = child[slot_index(end.node, end.slot)];
+        *value = end.word;
         *status = end.letter;
         return;
     case 'O':

@@ -26,11 +26,12 @@ inline std::size_t slot_index(std::int32_t node, std::int32_t slot) {
 }
 
 // Where a walk ended: slot `slot` of node `node`, at level `level`, holding
-// `letter`.  `ok` is false when the walk was refused.
+// `letter` and child word `word`.  `ok` is false when the walk was refused.
 struct WalkEnd {
     std::int32_t node;
     std::int32_t slot;
     std::int32_t level;
+    std::int32_t word;
     char letter;
     bool ok;
 };
@@ -49,16 +50,18 @@ inline WalkEnd walk(const std::int32_t* child, const char* state,
         const std::int32_t slot = digits[level - 1];
         if (static_cast<std::uint32_t>(slot) >= slots_per_node) {
             // Only a malformed key (a negative word) unpacks to such a digit.
-            return WalkEnd{node, 0, level, 'E', false};
+            return WalkEnd{node, 0, level, 0, 'E', false};
         }
         const std::size_t at = slot_index(node, slot);
+        // Both words of the slot are read before the letter is known, so
+        // that their cache misses overlap instead of following each other.
         const char letter = state[at];
-        if (letter != 'N' || level >= last) {
-            return WalkEnd{node, slot, level, letter, true};
-        }
         const std::int32_t next = child[at];
+        if (letter != 'N' || level >= last) {
+            return WalkEnd{node, slot, level, next, letter, true};
+        }
         if (next < 1 || next > capacity) {
-            return WalkEnd{node, slot, level, letter, false};
+            return WalkEnd{node, slot, level, next, letter, false};
         }
         node = next;
         ++level;
@@ -70,7 +73,7 @@ inline WalkEnd walk(const std::int32_t* child, const char* state,
 // would take the unpacking and the walk past a digit array.
 inline WalkEnd walk_key(const std::int32_t* child, const char* state,
                         const std::int32_t* capacity, const CellKey* key) {
-    WalkEnd refused{0, 0, 0, 'E', false};
+    WalkEnd refused{0, 0, 0, 0, 'E', false};
     if (*capacity < 1) {
         return refused;
     }
