@@ -17,12 +17,14 @@ extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::in
         *k = 0;
         return;
     }
-    // Shifted up by 18 - n levels, the path of n levels reads as the same
-    // coordinates in the level-18 layout.
-    const std::uint64_t path = path_of(key) & levels_mask(n);
-    std::uint32_t ci, cj, ck;
-    coordinates_from_path18(path << (bits_per_level * (max_level - n)), &ci, &cj, &ck);
-    *i = static_cast<std::int32_t>(ci);
-    *j = static_cast<std::int32_t>(cj);
-    *k = static_cast<std::int32_t>(ck);
+    // Read as a level-18 path, the stored digits give the coordinates of a
+    // level-18 cell inside the level-n cell; dropping the 18 - n lowest
+    // bits leaves those of the level-n cell, whatever the deeper digits are.
+    // One shift moves all three packed fields; the mask drops what each
+    // field takes over from the one above it.
+    const std::uint64_t packed = (packed_coordinates_from_path18(path_of(key)) >> (max_level - n))
+                                 & field_masks[n];
+    *i = static_cast<std::int32_t>(packed & coordinate_mask);
+    *j = static_cast<std::int32_t>((packed >> 21) & coordinate_mask);
+    *k = static_cast<std::int32_t>((packed >> 42) & coordinate_mask);
 }

@@ -1,9 +1,23 @@
 #include "cellkeys.h"
 #include "key_digits.hpp"
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 using namespace cellkeys::detail;
+
+namespace {
+// Two consecutive digit entries for each 6-bit piece of a path.
+constexpr auto make_digit_pairs()
+{
+    std::array<std::array<std::int32_t, 2>, 64> t{};
+    for (int x = 0; x < 64; ++x)
+        t[x] = {x & 7, x >> 3};
+    return t;
+}
+constexpr auto digit_pairs = make_digit_pairs();
+} // namespace
 
 extern "C" void ck_to_octal_digits(const CellKey* key, std::int32_t* digits)
 {
@@ -15,6 +29,8 @@ extern "C" void ck_to_octal_digits(const CellKey* key, std::int32_t* digits)
         // The level-1 digit is unpacked even at level 0.
         path = path_of(key) & levels_mask(level > 0 ? level : 1);
     }
-    for (int d = 0; d < digit_array_size; ++d)
-        digits[d] = static_cast<std::int32_t>((path >> (bits_per_level * d)) & 7);
+    static_assert(digit_array_size % 2 == 0);
+    for (int p = 0; p < digit_array_size / 2; ++p)
+        std::memcpy(digits + 2 * p, digit_pairs[(path >> (2 * bits_per_level * p)) & 63].data(),
+                    2 * sizeof(std::int32_t));
 }

@@ -108,6 +108,34 @@ inline std::uint64_t path_prev(std::uint64_t path, std::int32_t n)
            | (levels_mask(n) & ~levels_mask(d));
 }
 
+// Path bits of one axis (1..3) at levels 1 to 18.
+inline std::uint64_t axis_bits(std::int32_t axis)
+{
+    std::uint64_t m = 0;
+    for (int d = 0; d < max_level; ++d)
+        m |= std::uint64_t{1} << (bits_per_level * d);
+    return m << (axis - 1);
+}
+
+// The path (levels 1 to n, 0s and 1s only) with the axis coordinate one
+// higher (up) or lower, modulo 2^n; the finest level's bit is the least
+// significant.  The other axes' bits stay.
+inline std::uint64_t path_axis_step(std::uint64_t path, std::int32_t n, std::int32_t axis, bool up)
+{
+    const std::uint64_t m = axis_bits(axis) & levels_mask(n);
+    // Counting down is counting up on the complemented bits; the selects
+    // below keep the step free of branches on the direction.
+    const std::uint64_t flip = up ? 0 : m;
+    const std::uint64_t y = (path & m) ^ flip;
+    // Trailing ones (from the finest level) become 0, the next 0 becomes 1;
+    // with no 0 left every bit wraps to 0.
+    const std::uint64_t zeros = ~y & m;
+    const int h = std::bit_width(zeros | 1) - 1;
+    const std::uint64_t carried = (y & ((std::uint64_t{1} << h) - 1)) | (std::uint64_t{1} << h);
+    const std::uint64_t stepped = (zeros != 0 ? carried : 0) ^ flip;
+    return (path & ~m) | stepped;
+}
+
 // -1, 0 or +1: the order of the first differing digit of levels 1 to n.
 inline std::int32_t compare_paths(std::uint64_t a, std::uint64_t b, std::int32_t n)
 {
