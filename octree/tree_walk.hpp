@@ -44,26 +44,33 @@ struct WalkEnd {
 inline WalkEnd walk(const std::int32_t* child, const char* state,
                     std::int32_t capacity, const std::int32_t* digits,
                     std::int32_t last) {
-    std::int32_t node = 1;
+    // Row n starts at element 8n - 8; keeping the node number unsigned and
+    // the -8 in the load's displacement shortens the chain from one child
+    // word to the next slot's address.
+    const std::uint32_t rows = static_cast<std::uint32_t>(capacity);
+    std::uint32_t node = 1;
     std::int32_t level = 1;
     for (;;) {
-        const std::int32_t slot = digits[level - 1];
-        if (static_cast<std::uint32_t>(slot) >= slots_per_node) {
+        const std::uint32_t slot = static_cast<std::uint32_t>(digits[level - 1]);
+        if (slot >= slots_per_node) {
             // Only a malformed key (a negative word) unpacks to such a digit.
-            return WalkEnd{node, 0, level, 0, 'E', false};
+            return WalkEnd{static_cast<std::int32_t>(node), 0, level, 0, 'E', false};
         }
-        const std::size_t at = slot_index(node, slot);
+        const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
         // Both words of the slot are read before the letter is known, so
         // that their cache misses overlap instead of following each other.
         const char letter = state[at];
         const std::int32_t next = child[at];
         if (letter != 'N' || level >= last) {
-            return WalkEnd{node, slot, level, next, letter, true};
+            return WalkEnd{static_cast<std::int32_t>(node), static_cast<std::int32_t>(slot),
+                           level, next, letter, true};
         }
-        if (next < 1 || next > capacity) {
-            return WalkEnd{node, slot, level, next, letter, false};
+        // Node numbers outside 1..capacity name no row of the arrays.
+        if (static_cast<std::uint32_t>(next) - 1 >= rows) {
+            return WalkEnd{static_cast<std::int32_t>(node), static_cast<std::int32_t>(slot),
+                           level, next, letter, false};
         }
-        node = next;
+        node = static_cast<std::uint32_t>(next);
         ++level;
     }
 }
