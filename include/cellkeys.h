@@ -16,6 +16,14 @@
 
 #include <stdint.h>
 
+/* ==== version ==== */
+
+/* The library's version: the CMake package's, pkg-config's and cellplot's. */
+#define CELLKEYS_VERSION_MAJOR 0
+#define CELLKEYS_VERSION_MINOR 1
+#define CELLKEYS_VERSION_PATCH 0
+#define CELLKEYS_VERSION_STRING "0.1.0"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -54,7 +62,9 @@ void ck_get_level(const CellKey *key, int32_t *level);
 /* The key's digit array: digits[d - 1] = octant digit (0..7) of level d,
  * for d = 1 to the key's level; all 20 entries are written, the rest 0.  A
  * level-0 key still gives word 1 mod 8 in digits[0] (0 for the root).
- *   key     in, level field 0..18; outside that, all 20 entries are 0
+ *   key     in, level field 0..18; 19 and 20 unpack the stored words as they
+ *           stand (bit 24 and the level field's low bits become digits);
+ *           below 0 or above 20, all 20 entries are 0
  *   digits  out, 20 entries */
 void ck_to_octal_digits(const CellKey *key, int32_t *digits);
 
@@ -113,7 +123,8 @@ void ck_from_octal_digits(CellKey *key, const int32_t *digits);
 /* The key's path-bit array: bits[3(d - 1) + a - 1] = axis-a bit of level d
  * for d = 1 to the key's level, all 64 entries written, the rest 0.  A
  * level-0 key still gives bit 0 of word 1 in bits[0] (0 for the root).
- *   key   in, level field 0..18; outside that, all 64 entries are 0
+ *   key   in, level field 0..18; 19 and 20 unpack the stored words as they
+ *         stand; below 0 or above 20, all 64 entries are 0
  *   bits  out, 64 entries
  * Reads ck_tables. */
 void ck_to_bits(const CellKey *key, int32_t *bits);
@@ -128,14 +139,15 @@ void ck_from_bits(CellKey *key, const int32_t *bits);
 
 /* The octant digit of the key at its own level: which child of its parent
  * the cell is.
- *   key     in, level field 1..18
- *   octant  out, 0..7; 0 for the root and for a level field outside 1..18
+ *   key     in, level field 1..18 (19 and 20 read the stored words)
+ *   octant  out, 0..7; 0 for the root and for a level field outside 1..20
  * Reads ck_tables. */
 void ck_own_digit(const CellKey *key, int32_t *octant);
 
 /* The stored octant digit of a chosen level; the level field is not read.
  *   key     in
- *   level   in, 1..18; outside it octant is 0
+ *   level   in, 1..18 (19 and 20 read the stored words); outside 1..20
+ *           octant is 0
  *   octant  out, 0..7
  * Reads ck_tables. */
 void ck_digit_at(const CellKey *key, const int32_t *level, int32_t *octant);
