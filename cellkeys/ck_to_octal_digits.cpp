@@ -22,12 +22,13 @@ constexpr auto digit_pairs = make_digit_pairs();
 extern "C" void ck_to_octal_digits(const CellKey* key, std::int32_t* digits)
 {
     const std::int32_t level = level_of(key);
-    // A level field outside 0..18 would unpack past the 20 entries; such a
-    // key gets an all-zero array so that no entry is left unwritten.
+    // Levels 19 and 20 unpack the stored words as they stand; a level field
+    // below 0 or above 20 would unpack past the 20 entries, and such a key
+    // gets an all-zero array so that no entry is left unwritten.
     std::uint64_t path = 0;
-    if (level_in_range(level)) {
+    if (level >= 0 && level <= max_unpacked_level) {
         // The level-1 digit is unpacked even at level 0.
-        path = path_of(key) & levels_mask(level > 0 ? level : 1);
+        path = stored_path(key, level > 0 ? level : 1);
     }
     static_assert(digit_array_size % 2 == 0);
     for (int p = 0; p < digit_array_size / 2; ++p)

@@ -54,10 +54,25 @@ inline std::uint64_t path_of(const CellKey* key)
     return (w1 & word1_path_mask) | ((w2 & word2_path_mask) << word1_path_bits);
 }
 
-// Mask of the path bits of levels 1 to n, n in 0..18 (21 at most).
+// Levels that still unpack within the key's two words and the 20-entry
+// digit array (or 64-entry path-bit array) when read from the stored words
+// as they stand: past level 18 they take bit 24 and the level field's low
+// bits.  Level 21 would need a third word.
+constexpr std::int32_t max_unpacked_level = digit_array_size;
+
+// Mask of the path bits of levels 1 to n, n in 0..21.
 inline std::uint64_t levels_mask(std::int32_t n)
 {
     return (std::uint64_t{1} << (bits_per_level * n)) - 1;
+}
+
+// The stored bits of levels 1 to n (n 0..20): 30 bits of word 1, then
+// word 2 as far as n reaches.
+inline std::uint64_t stored_path(const CellKey* key, std::int32_t n)
+{
+    const auto w1 = static_cast<std::uint32_t>(key->word1);
+    const auto w2 = static_cast<std::uint32_t>(key->word2);
+    return ((w1 & word1_path_mask) | (std::uint64_t{w2} << word1_path_bits)) & levels_mask(n);
 }
 
 // Writes path (at most 54 bits) into key with level field m, word 1 first.
@@ -146,11 +161,11 @@ inline std::int32_t compare_paths(std::uint64_t a, std::uint64_t b, std::int32_t
     return digit_of(a, d) > digit_of(b, d) ? 1 : -1;
 }
 
-// Clamps a count of compared levels to 1..18: the level-1 digits are always
-// compared, and no key holds digits past level 18.
+// Clamps a count of compared levels to 1..20: the level-1 digits are always
+// compared, and past level 20 the key's two words hold no further digit.
 inline std::int32_t compared_levels(std::int32_t n)
 {
-    return n < 1 ? 1 : (n > max_level ? max_level : n);
+    return n < 1 ? 1 : (n > max_unpacked_level ? max_unpacked_level : n);
 }
 
 } // namespace

@@ -192,7 +192,8 @@ void ck_truncate_into(const CellKey *source, CellKey *target, const int32_t *lev
 
 /* Path order: digits compared from level 1, smaller first; on equal digits
  * of levels 1..max(both levels) the coarser key comes first.
- *   first, second  in; level fields 0..18 (beyond 18, 18 levels compared)
+ *   first, second  in; level fields 0..18 (19 and 20 compare the stored
+ *                  words as they stand; beyond 20, 20 levels are compared)
  *   result         out: -1 first before second, 0 equal, +1 after
  * Reads ck_tables. */
 void ck_collate(const CellKey *first, const CellKey *second, int32_t *result);
@@ -200,7 +201,8 @@ void ck_collate(const CellKey *first, const CellKey *second, int32_t *result);
 /* Compares only the stored digits of levels 1..level; no level tie-break.
  * 0 means both cells lie in the same level-`level` cell.
  *   first, second  in; level fields not read
- *   level          in, 1..18 (below 1 compares level 1, above 18 compares 18)
+ *   level          in, 1..18 (below 1 compares level 1; 19 and 20 compare
+ *                  the stored words as they stand; above 20 compares 20)
  *   result         out: -1, 0, +1 */
 void ck_collate_at(const CellKey *first, const CellKey *second, const int32_t *level,
                    int32_t *result);

@@ -33,6 +33,8 @@ struct Framed {
     std::size_t size;
 };
 const std::int32_t bad_levels[] = {-2147483647 - 1, -100, -1, 19, 20, 21, 22, 63, 64, 1000, 2147483647};
+// Levels that name no digit for ck_digit_at.
+const std::int32_t no_digit_levels[] = {-2147483647 - 1, -100, -1, 0, 21, 22, 63, 64, 1000, 2147483647};
 // A key whose level field reads as level (-63..63), every path bit set.
 CellKey with_level_field(std::int32_t level)
 {
@@ -41,9 +43,9 @@ CellKey with_level_field(std::int32_t level)
 }
 } // namespace
 
-TEST(Guards, array_builders_write_zeros_for_a_level_field_outside_0_to_18)
+TEST(Guards, array_builders_write_zeros_where_the_arrays_would_overflow)
 {
-    for (std::int32_t level : {-63, -1, 19, 20, 21, 40, 63}) {
+    for (std::int32_t level : {-63, -1, 21, 22, 40, 63}) {
         const CellKey k = with_level_field(level);
         Framed d(20), b(64);
         ck_to_octal_digits(&k, d.data());
@@ -54,6 +56,34 @@ TEST(Guards, array_builders_write_zeros_for_a_level_field_outside_0_to_18)
             EXPECT_EQ(d.data()[e], 0) << level;
         for (int e = 0; e < 64; ++e)
             EXPECT_EQ(b.data()[e], 0) << level;
+    }
+}
+
+TEST(Guards, levels_that_still_fit_the_arrays_unpack_the_stored_words)
+{
+    // Levels 19 and 20 take bit 24 and the level field's low bits as
+    // further digits, as the stored words stand.
+    for (std::int32_t level : {19, 20}) {
+        const CellKey k = with_level_field(level);
+        Framed d(20), b(64);
+        ck_to_octal_digits(&k, d.data());
+        ck_to_bits(&k, b.data());
+        EXPECT_TRUE(d.guards_intact());
+        EXPECT_TRUE(b.guards_intact());
+        std::int32_t md[21], mb[65];
+        keymodel::to_bits(keytest::model(k), mb);
+        for (int e = 0; e < 64; ++e)
+            EXPECT_EQ(b.data()[e], mb[e + 1]) << level << " " << e;
+        keymodel::to_digits(keytest::model(k), md);
+        for (int e = 0; e < 20; ++e)
+            EXPECT_EQ(d.data()[e], md[e + 1]) << level << " " << e;
+        std::int32_t octant = -1;
+        ck_own_digit(&k, &octant);
+        EXPECT_EQ(octant, keymodel::own_digit(keytest::model(k)));
+        for (std::int32_t n = 19; n <= 20; ++n) {
+            ck_digit_at(&k, &n, &octant);
+            EXPECT_EQ(octant, keymodel::digit_at(keytest::model(k), n));
+        }
     }
 }
 
@@ -76,9 +106,13 @@ TEST(Guards, key_builders_leave_the_key_alone_out_of_range)
         EXPECT_EQ(key.data()[1], 77) << level;
         EXPECT_TRUE(key.guards_intact());
         EXPECT_TRUE(bits.guards_intact());
-        std::int32_t i = 5, j = 5, kk = 5, octant = 5;
+        std::int32_t i = 5, j = 5, kk = 5;
         ck_to_ijk(&src, &level, &i, &j, &kk);
         EXPECT_EQ(i + j + kk, 0);
+    }
+    const CellKey src{0x3fffffff, 0x7fffffff};
+    for (std::int32_t level : no_digit_levels) {
+        std::int32_t octant = 5;
         ck_digit_at(&src, &level, &octant);
         EXPECT_EQ(octant, 0);
     }
@@ -99,9 +133,11 @@ TEST(Guards, level_fields_outside_range_leave_keys_alone)
         EXPECT_TRUE(same(c, k));
         ck_next_cell_at(&c, &n);
         EXPECT_TRUE(same(c, k));
-        std::int32_t octant = 9;
-        ck_own_digit(&k, &octant);
-        EXPECT_EQ(octant, 0);
+        if (level < 19 || level > 20) {
+            std::int32_t octant = 9;
+            ck_own_digit(&k, &octant);
+            EXPECT_EQ(octant, 0);
+        }
     }
 }
 
@@ -156,12 +192,22 @@ TEST(Guards, collate_clamps_compared_levels_and_still_answers)
     const CellKey a = with_level_field(40), b = with_level_field(63);
     ck_collate(&a, &b, &r);
     EXPECT_EQ(r, -1);
+    // Level 19 against level 20: digits 19 and 20 include the level bits.
+    const CellKey k19 = with_level_field(19), k20 = with_level_field(20);
+    ck_collate(&k19, &k20, &r);
+    EXPECT_EQ(r, keymodel::collate(keytest::model(k19), keytest::model(k20)));
+    for (std::int32_t n : {19, 20}) {
+        ck_collate_at(&k19, &k20, &n, &r);
+        EXPECT_EQ(r, keymodel::collate_at(keytest::model(k19), keytest::model(k20), n));
+    }
     const CellKey c = with_level_field(-5);
     ck_collate(&c, &c, &r);
     EXPECT_EQ(r, 0);
+    // Out of range, the level is taken as 1 (below) or 20 (above).
     for (std::int32_t level : bad_levels) {
         ck_collate_at(&a, &b, &level, &r);
-        EXPECT_EQ(r, 0);
+        const int n = level < 1 ? 1 : (level > 20 ? 20 : level);
+        EXPECT_EQ(r, keymodel::collate_at(keytest::model(a), keytest::model(b), n)) << level;
     }
 }
 
