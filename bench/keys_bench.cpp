@@ -206,9 +206,10 @@ void run_neighbour(benchmark::State& st, Neighbour f, std::int32_t L)
         c = (c + 1) & (input_count - 1);
     }
 }
+// Children of level L come from keys of level L - 1 (a level-18 key has none).
 void run_child(benchmark::State& st, Child f, std::int32_t L)
 {
-    const Inputs in = make_inputs(L);
+    const Inputs in = make_inputs(L - 1);
     std::size_t c = 0;
     for (auto _ : st) {
         CellKey key = in.keys[c];

@@ -123,13 +123,20 @@ inline std::uint64_t path_prev(std::uint64_t path, std::int32_t n)
            | (levels_mask(n) & ~levels_mask(d));
 }
 
-// Path bits of one axis (1..3) at levels 1 to 18.
-inline std::uint64_t axis_bits(std::int32_t axis)
+// Path bits of axis 1 at levels 1 to 18: bit 0 of every digit.
+inline constexpr std::uint64_t make_axis1_bits()
 {
     std::uint64_t m = 0;
     for (int d = 0; d < max_level; ++d)
         m |= std::uint64_t{1} << (bits_per_level * d);
-    return m << (axis - 1);
+    return m;
+}
+constexpr std::uint64_t axis1_bits = make_axis1_bits();
+
+// Path bits of one axis (1..3) at levels 1 to 18.
+inline std::uint64_t axis_bits(std::int32_t axis)
+{
+    return axis1_bits << (axis - 1);
 }
 
 // The path (levels 1 to n, 0s and 1s only) with the axis coordinate one

@@ -47,35 +47,42 @@ inline bool pack_bits_sse2(const std::int32_t* bits, int count, std::uint32_t* w
 {
     std::uint64_t packed = 0;
     __m128i seen = _mm_setzero_si128();
-    int e = 0;
-    for (; e + 16 <= count; e += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e + 4));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e + 8));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e + 12));
+    // Bit u of the result is bit 0 of entry from + u, for 16 entries.
+    auto block16 = [&](int from) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from + 4));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from + 8));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from + 12));
         seen = _mm_or_si128(seen, _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)));
         // 0/1 words narrowed to bytes; bit 0 of each byte moved to bit 7.
         const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-        const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7)));
-        packed |= static_cast<std::uint64_t>(mask) << e;
-    }
-    for (; e + 4 <= count; e += 4) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e));
-        seen = _mm_or_si128(seen, a);
-        const auto mask = static_cast<std::uint32_t>(
-            _mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(a, 31))));
-        packed |= static_cast<std::uint64_t>(mask) << e;
-    }
+        return static_cast<std::uint64_t>(
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7))));
+    };
+    int e = 0;
+    for (; e + 16 <= count; e += 16)
+        packed |= block16(e) << e;
     std::uint32_t tail_seen = 0;
-    for (; e < count; ++e) {
-        tail_seen |= static_cast<std::uint32_t>(bits[e]);
-        packed |= static_cast<std::uint64_t>(bits[e] & 1) << e;
+    if (e < count && count >= 16) {
+        // The last 16 entries, overlapping those already packed.
+        packed |= (block16(count - 16) >> (16 - (count - e))) << e;
+    } else {
+        for (; e + 4 <= count; e += 4) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e));
+            seen = _mm_or_si128(seen, a);
+            const auto mask = static_cast<std::uint32_t>(
+                _mm_movemask_ps(_mm_castsi128_ps(_mm_slli_epi32(a, 31))));
+            packed |= static_cast<std::uint64_t>(mask) << e;
+        }
+        for (; e < count; ++e) {
+            tail_seen |= static_cast<std::uint32_t>(bits[e]);
+            packed |= static_cast<std::uint64_t>(bits[e] & 1) << e;
+        }
     }
     seen = _mm_or_si128(seen, _mm_srli_si128(seen, 8));
     seen = _mm_or_si128(seen, _mm_srli_si128(seen, 4));
-    if (((static_cast<std::uint32_t>(_mm_cvtsi128_si32(seen)) | tail_seen) & ~1u) != 0) {
+    if (((static_cast<std::uint32_t>(_mm_cvtsi128_si32(seen)) | tail_seen) & ~1u) != 0)
         return pack_bits_plain(bits, count, word);
-    }
     word[0] = static_cast<std::uint32_t>(packed & ((std::uint64_t{1} << pack_word1_bits) - 1));
     word[1] = static_cast<std::uint32_t>(packed >> pack_word1_bits);
     return true;
