@@ -42,30 +42,32 @@ inline bool pack_bits_plain(const std::int32_t* bits, int count, std::uint32_t* 
 }
 
 #if CELLKEYS_PACK_SSE2
+// Bit u of the result is bit 0 of entry u, for 16 entries; their bits are
+// also or-ed into *seen.
+inline std::uint64_t pack16(const std::int32_t* bits, __m128i* seen)
+{
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 4));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 8));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 12));
+    *seen = _mm_or_si128(*seen, _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)));
+    // 0/1 words narrowed to bytes; bit 0 of each byte moved to bit 7.
+    const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7)));
+}
+
 // The same words and answer, reading no entry beyond count.
 inline bool pack_bits_sse2(const std::int32_t* bits, int count, std::uint32_t* word)
 {
     std::uint64_t packed = 0;
     __m128i seen = _mm_setzero_si128();
-    // Bit u of the result is bit 0 of entry from + u, for 16 entries.
-    auto block16 = [&](int from) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from + 4));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from + 8));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + from + 12));
-        seen = _mm_or_si128(seen, _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)));
-        // 0/1 words narrowed to bytes; bit 0 of each byte moved to bit 7.
-        const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-        return static_cast<std::uint64_t>(
-            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(bytes, 7))));
-    };
     int e = 0;
     for (; e + 16 <= count; e += 16)
-        packed |= block16(e) << e;
+        packed |= pack16(bits + e, &seen) << e;
     std::uint32_t tail_seen = 0;
     if (e < count && count >= 16) {
         // The last 16 entries, overlapping those already packed.
-        packed |= (block16(count - 16) >> (16 - (count - e))) << e;
+        packed |= (pack16(bits + count - 16, &seen) >> (16 - (count - e))) << e;
     } else {
         for (; e + 4 <= count; e += 4) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + e));

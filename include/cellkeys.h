@@ -47,16 +47,16 @@ extern int32_t ck_tables[52];
  * Calling it again writes the same values. */
 void ck_fill_tables(void);
 
-/* Key levels: a well-formed key has level 0 (the root) to 18.  The routines
- * below read the level field as word 2 divided by 2^25 (truncating) and need
- * no table for it; where a comment says "reads ck_tables" the value the
- * routine uses is one of the table's, so call ck_fill_tables first all the
- * same.  Words are handled as 32-bit patterns: keys with a negative word are
- * outside every routine's limits. */
+/* A well-formed key has level 0 (the root) to 18 and non-negative words;
+ * words are handled as 32-bit patterns, and keys with a negative word are
+ * outside every routine's limits.  Routines marked "Reads ck_tables" use
+ * the table's weights: call ck_fill_tables first.  (They are compiled in as
+ * constants equal to the table's, so a missing call cannot divide by zero.) */
 
 /* The key's level field.
  *   key    in
- *   level  out, word 2 / 2^25 truncated toward zero (any key) */
+ *   level  out, word 2 / 2^25 truncated toward zero (any key)
+ * Reads ck_tables (the level unit). */
 void ck_get_level(const CellKey *key, int32_t *level);
 
 /* The key's digit array: digits[d - 1] = octant digit (0..7) of level d,
@@ -65,7 +65,8 @@ void ck_get_level(const CellKey *key, int32_t *level);
  *   key     in, level field 0..18; 19 and 20 unpack the stored words as they
  *           stand (bit 24 and the level field's low bits become digits);
  *           below 0 or above 20, all 20 entries are 0
- *   digits  out, 20 entries */
+ *   digits  out, 20 entries
+ * Reads ck_tables. */
 void ck_to_octal_digits(const CellKey *key, int32_t *digits);
 
 /* Replaces the level field of key; word 1 and bits 0 to 24 of word 2 stay
