@@ -112,6 +112,21 @@ inline void create_node(std::int32_t* parent, std::int32_t* child,
     }
 }
 
+// Starts a tree: the root row with eight slots holding 0 and `letter`.
+// Arrays without a single row have no room for the root: nothing is written.
+inline void reset_root(std::int32_t* parent, std::int32_t* child, char* state,
+                       const std::int32_t* capacity, std::int32_t* count, char letter) {
+    if (*capacity < 1) {
+        return;
+    }
+    parent[0] = 0;
+    for (std::int32_t j = 0; j < slots_per_node; ++j) {
+        child[j] = 0;
+        state[j] = letter;
+    }
+    *count = 1;
+}
+
 // True when a refining call may create one more node: the tree has a root
 // and a free row remains.
 inline bool has_free_row(const std::int32_t* capacity,
