@@ -1,0 +1,347 @@
+// Every library routine driven with arbitrary arguments: levels, axes,
+// octants, directions and slots near and far beyond their limits, keys with
+// any words, octree call sequences with any keys, levels, counts and letters,
+// saved random states with any reals.  Every array and every argument is a
+// separate guarded block sized as the caller's interface says, so touching
+// anything outside them stops the run.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "cellkeys.h"
+#include "fuzz_target.hpp"
+#include "guarded.hpp"
+
+namespace {
+
+using cellkeys_fuzz::Bytes;
+using cellkeys_fuzz::Guarded;
+
+constexpr int pool_size = 4;
+
+struct Scalar {
+    Guarded<std::int32_t> g{1};
+    std::int32_t* operator&() { return g.get(); }
+    void set(std::int32_t v) { g[0] = v; }
+};
+
+struct Letter {
+    Guarded<char> g{1};
+    char* operator&() { return g.get(); }
+};
+
+struct World {
+    explicit World(Bytes& in)
+        : rows(1 + in.byte() % 40),
+          parent(rows),
+          child(8 * std::size_t(rows)),
+          state(8 * std::size_t(rows)),
+          slots(in.byte() % 24),
+          keys(2 * std::size_t(slots)),
+          keys0(2 * std::size_t(slots + 1)),
+          compact_slots(in.byte() % 24),
+          compact(2 * std::size_t(compact_slots))
+    {
+    }
+
+    void check()
+    {
+        for (auto& k : key)
+            k.check();
+        for (Scalar* s : {std::addressof(a), std::addressof(b), std::addressof(c),
+                          std::addressof(d), std::addressof(e), std::addressof(out1),
+                          std::addressof(out2), std::addressof(out3), std::addressof(count)})
+            s->g.check();
+        letter.g.check();
+        digits.check();
+        bits.check();
+        parent.check();
+        child.check();
+        state.check();
+        keys.check();
+        keys0.check();
+        compact.check();
+        saved.check();
+        saved_second.check();
+    }
+
+    const std::int32_t rows;
+    Guarded<CellKey> key[pool_size] = {Guarded<CellKey>(1), Guarded<CellKey>(1),
+                                       Guarded<CellKey>(1), Guarded<CellKey>(1)};
+    Scalar a, b, c, d, e, out1, out2, out3, count;
+    Letter letter;
+    Guarded<std::int32_t> digits{20};
+    Guarded<std::int32_t> bits{64};
+    Guarded<std::int32_t> parent;
+    Guarded<std::int32_t> child;
+    Guarded<char> state;
+    const std::int32_t slots;
+    Guarded<std::int32_t> keys;
+    Guarded<std::int32_t> keys0;
+    const std::int32_t compact_slots;
+    Guarded<std::int32_t> compact;
+    Guarded<double> saved{100};
+    Guarded<double> saved_second{102};
+};
+
+// A key: any two words, any level field over arbitrary digits, or a copy
+// of one already in the pool.
+void fill_key(Bytes& in, World& w, CellKey* k)
+{
+    switch (in.byte() % 4) {
+    case 0:
+        k->word1 = in.word();
+        k->word2 = in.word();
+        break;
+    case 1:
+        k->word1 = in.word();
+        k->word2 = static_cast<std::int32_t>(
+            (static_cast<std::uint32_t>(in.word()) & 0x1FFFFFFu) |
+            (static_cast<std::uint32_t>(in.arg()) << 25));
+        break;
+    case 2:
+        k->word1 = in.word() & 0x3FFFFFFF;
+        k->word2 = (in.word() & 0xFFFFFF) | ((in.byte() % 21) << 25);
+        break;
+    default:
+        *k = w.key[in.byte() % pool_size][0];
+        break;
+    }
+}
+
+CellKey* pick(Bytes& in, World& w)
+{
+    return w.key[in.byte() % pool_size].get();
+}
+
+// A capacity no larger than the rows really there: mostly all of them,
+// sometimes fewer, zero or negative.
+std::int32_t capacity_within(Bytes& in, std::int32_t real)
+{
+    if (in.byte() % 4 != 0)
+        return real;
+    return std::min(in.arg(), real);
+}
+
+void step(Bytes& in, World& w)
+{
+    const std::uint8_t op = in.byte() % 48;
+    switch (op) {
+    case 0: fill_key(in, w, pick(in, w)); break;
+    case 1: ck_get_level(pick(in, w), &w.out1); break;
+    case 2: ck_to_octal_digits(pick(in, w), w.digits.get()); break;
+    case 3: w.a.set(in.arg()); ck_set_level(pick(in, w), &w.a); break;
+    case 4: ck_clear(pick(in, w)); break;
+    case 5: ck_duplicate(pick(in, w), pick(in, w)); break;
+    case 6:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        w.c.set(in.arg());
+        ck_slot_assign(w.keys.get(), &w.a, &w.b, &w.c);
+        break;
+    case 7:
+        w.a.set(in.arg());
+        w.b.set(in.arg());
+        w.c.set(in.word());
+        w.d.set(in.arg());
+        ck_from_ijk(pick(in, w), &w.a, &w.b, &w.c, &w.d);
+        break;
+    case 8:
+        w.a.set(in.arg());
+        ck_to_ijk(pick(in, w), &w.a, &w.out1, &w.out2, &w.out3);
+        break;
+    case 9:
+        for (int k = 0; k < 20; ++k)
+            w.digits[k] = in.arg();
+        ck_from_octal_digits(pick(in, w), w.digits.get());
+        break;
+    case 10: ck_from_octal_digits(pick(in, w), w.digits.get()); break;
+    case 11: ck_to_bits(pick(in, w), w.bits.get()); break;
+    case 12:
+        for (int k = 0; k < 64; ++k)
+            w.bits[k] = in.byte() < 0xF0 ? in.byte() & 1 : in.arg();
+        ck_from_bits(pick(in, w), w.bits.get());
+        break;
+    case 13: ck_from_bits(pick(in, w), w.bits.get()); break;
+    case 14: ck_own_digit(pick(in, w), &w.out1); break;
+    case 15: w.a.set(in.arg()); ck_digit_at(pick(in, w), &w.a, &w.out1); break;
+    case 16: ck_print(pick(in, w)); break;
+    case 17: w.a.set(in.arg()); ck_to_child(pick(in, w), &w.a); break;
+    case 18: ck_to_parent(pick(in, w)); break;
+    case 19: w.a.set(in.arg()); ck_truncate_to(pick(in, w), &w.a); break;
+    case 20:
+        w.a.set(in.arg());
+        ck_truncate_into(pick(in, w), pick(in, w), &w.a);
+        break;
+    case 21:
+        ck_collate(pick(in, w), pick(in, w), &w.out1);
+        FUZZ_CHECK(w.out1.g[0] >= -1 && w.out1.g[0] <= 1);
+        break;
+    case 22:
+        w.a.set(in.arg());
+        ck_collate_at(pick(in, w), pick(in, w), &w.a, &w.out1);
+        FUZZ_CHECK(w.out1.g[0] >= -1 && w.out1.g[0] <= 1);
+        break;
+    case 23: ck_next_cell(pick(in, w)); break;
+    case 24: ck_prev_cell(pick(in, w)); break;
+    case 25: w.a.set(in.arg()); ck_next_cell_at(pick(in, w), &w.a); break;
+    case 26: w.a.set(in.arg()); ck_prev_cell_at(pick(in, w), &w.a); break;
+    case 27:
+        w.a.set(in.arg());
+        w.b.set(in.arg());
+        w.c.set(in.arg());
+        ck_axis_neighbour(pick(in, w), w.bits.get(), &w.a, &w.b, &w.c);
+        break;
+    case 28:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        ck_write_slot(pick(in, w), w.keys.get(), &w.a, &w.b);
+        break;
+    case 29:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        ck_read_slot(pick(in, w), w.keys.get(), &w.a, &w.b);
+        break;
+    case 30:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        ck_write_slot0(pick(in, w), w.keys0.get(), &w.a, &w.b);
+        break;
+    case 31:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        ck_read_slot0(pick(in, w), w.keys0.get(), &w.a, &w.b);
+        break;
+    case 32:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        w.c.set(in.arg());
+        ck_slot_to_slot(w.keys.get(), &w.a, &w.b, &w.c);
+        break;
+    case 33:
+        w.a.set(capacity_within(in, w.slots));
+        w.b.set(in.arg());
+        w.c.set(in.arg());
+        w.d.set(in.arg());
+        ck_slide_block(w.keys.get(), &w.a, &w.b, &w.c, &w.d);
+        break;
+    case 34:
+    case 35:
+        w.a.set(capacity_within(in, w.compact_slots));
+        w.b.set(capacity_within(in, w.slots));
+        w.c.set(in.arg());
+        w.d.set(in.arg());
+        if (op == 34)
+            ck_gather_range(w.compact.get(), &w.a, w.keys.get(), &w.b, &w.c, &w.d);
+        else
+            ck_scatter_range(w.compact.get(), &w.a, w.keys.get(), &w.b, &w.c, &w.d);
+        break;
+    case 36:
+    case 37:
+        w.a.set(capacity_within(in, w.rows));
+        if (op == 36)
+            tree_reset(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count);
+        else
+            tree_reset_to_o(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count);
+        break;
+    case 38:
+        w.a.set(capacity_within(in, w.rows));
+        tree_refine(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count, pick(in, w),
+                    &w.letter);
+        break;
+    case 39:
+        w.a.set(capacity_within(in, w.rows));
+        w.b.set(in.arg());
+        w.letter.g[0] = static_cast<char>(in.byte());
+        tree_refine_fill(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count,
+                         pick(in, w), &w.b, &w.letter);
+        break;
+    case 40:
+    case 41:
+    case 42:
+        w.a.set(capacity_within(in, w.rows));
+        w.b.set(in.word());
+        if (op == 40)
+            tree_put_value(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.b, &w.letter);
+        else if (op == 41)
+            tree_put_value_if_free(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.b,
+                                   &w.letter);
+        else
+            tree_replace_value(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.b,
+                               &w.letter);
+        break;
+    case 43:
+        w.a.set(capacity_within(in, w.rows));
+        tree_lookup(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.out1, &w.out2,
+                    &w.letter);
+        break;
+    case 44:
+        w.a.set(capacity_within(in, w.rows));
+        w.letter.g[0] = static_cast<char>(in.byte());
+        tree_mark_slot(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.letter);
+        break;
+    case 45:
+        w.a.set(capacity_within(in, w.rows));
+        tree_print(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count);
+        break;
+    case 46:
+        // The tree's count or a slot's child word set to anything.
+        if (in.byte() % 2)
+            w.count.set(in.arg());
+        else
+            w.child[in.byte() % w.child.size()] = in.arg();
+        break;
+    default:
+        // The random streams: seeding, draws, normal deviates, and states
+        // saved, altered and loaded again.
+        switch (in.byte() % 12) {
+        case 0: w.a.set(in.word()); w.b.set(in.word()); rng_seed(&w.a, &w.b); break;
+        case 1: {
+            const double u = rng_draw(&w.a);
+            FUZZ_CHECK(u >= 0.0 && u < 1.0);
+            break;
+        }
+        case 2: w.a.set(in.word()); w.b.set(in.word()); rng_start_second(&w.a, &w.b); break;
+        case 3: {
+            const double u = rng_draw_second(&w.a);
+            FUZZ_CHECK(u >= 0.0 && u < 1.0);
+            break;
+        }
+        case 4: rng_normal(&w.a); break;
+        case 5: rng_normal_second(&w.a); break;
+        case 6: rng_save_state(w.saved.get()); break;
+        case 7: rng_save_state_second(w.saved_second.get()); break;
+        case 8: rng_load_state(w.saved.get()); break;
+        case 9: rng_load_state_second(w.saved_second.get()); break;
+        case 10: w.saved[in.byte() % 100] = in.real(); break;
+        default: w.saved_second[in.byte() % 102] = in.real(); break;
+        }
+        break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const bool ready = [] {
+        ck_fill_tables();
+        // ck_print and tree_print write standard output; their text is not
+        // what is checked here.
+        return std::freopen("/dev/null", "w", stdout) != nullptr;
+    }();
+    (void)ready;
+    // The random-number records persist between calls; each input starts
+    // from the never-seeded state so that it replays the same way alone.
+    rng_state = RngState{};
+    rng_state_second = RngState{};
+    rng_normal_cache = RngNormalCache{};
+    rng_normal_cache_second = RngNormalCache{};
+    Bytes in(data, size);
+    World w(in);
+    for (int steps = 0; steps < 256 && !in.empty(); ++steps) {
+        step(in, w);
+        w.check();
+    }
+    return 0;
+}
