@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "fuzz_target.hpp"
 
@@ -110,7 +111,19 @@ public:
             return static_cast<std::int32_t>(b % 32) - 4;
         return word();
     }
+    // Mostly a value at an edge of what a saved random state holds (NaN,
+    // infinities, 0, 1, just below 1, the integers' limits), else any bits.
     double real()
+    {
+        static constexpr double edges[] = {__builtin_nan(""), __builtin_inf(), -__builtin_inf(),
+                                           0.0, 1.0, 1.0 - 1.0 / 16777216.0, -0.5, 97.0,
+                                           16777213.0, 2147483648.5, -1e300};
+        const std::uint8_t b = byte();
+        if (b < 2 * std::size(edges))
+            return edges[b % std::size(edges)];
+        return any_real();
+    }
+    double any_real()
     {
         std::uint64_t v = 0;
         for (int k = 0; k < 8; ++k)

@@ -125,7 +125,7 @@ std::int32_t capacity_within(Bytes& in, std::int32_t real)
 
 void step(Bytes& in, World& w)
 {
-    const std::uint8_t op = in.byte() % 48;
+    const std::uint8_t op = in.byte() % 56;  // 47..55: the random streams
     switch (op) {
     case 0: fill_key(in, w, pick(in, w)); break;
     case 1: ck_get_level(pick(in, w), &w.out1); break;
@@ -294,7 +294,7 @@ void step(Bytes& in, World& w)
     default:
         // The random streams: seeding, draws, normal deviates, and states
         // saved, altered and loaded again.
-        switch (in.byte() % 12) {
+        switch (const int k = in.byte() % 12; k) {
         case 0: w.a.set(in.word()); w.b.set(in.word()); rng_seed(&w.a, &w.b); break;
         case 1: {
             const double u = rng_draw(&w.a);
@@ -313,8 +313,20 @@ void step(Bytes& in, World& w)
         case 7: rng_save_state_second(w.saved_second.get()); break;
         case 8: rng_load_state(w.saved.get()); break;
         case 9: rng_load_state_second(w.saved_second.get()); break;
-        case 10: w.saved[in.byte() % 100] = in.real(); break;
-        default: w.saved_second[in.byte() % 102] = in.real(); break;
+        case 10:
+        default: {
+            // One item of a saved state, or all 97 words of its lag table,
+            // set to any real.
+            Guarded<double>& saved = k == 10 ? w.saved : w.saved_second;
+            const std::size_t item = in.byte();
+            const double v = in.real();
+            if (item < saved.size())
+                saved[item] = v;
+            else
+                for (std::size_t m = 0; m < 97; ++m)
+                    saved[m] = v;
+            break;
+        }
         }
         break;
     }

@@ -431,7 +431,9 @@ void tree_print(const int32_t *parent, const int32_t *child, const char *state,
  * so every field survives a save and load exactly.  A record whose
  * positions or term lie outside those ranges, such as the zero record of a
  * stream never seeded, is seeded with the pair (1802, 9373) by its next
- * draw; a draw therefore never reads outside the table. */
+ * draw; a draw therefore never reads outside the table.  A load whose table
+ * holds a word that is not a multiple of 2^-24 in [0, 1) stores the term -1,
+ * so that state too is reseeded by the next draw. */
 typedef struct RngState {
     double words[97];     /* bytes 0..775 */
     int32_t integers[3];  /* bytes 776, 780, 784 */

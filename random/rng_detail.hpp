@@ -110,12 +110,23 @@ static inline void save_state(const RngState& state, double* saved)
 }
 
 // The inverse of save_state; each integer is rounded half away from zero
-// and kept to its low 32 bits (conversion is modular in C++20).
+// and kept to its low 32 bits (conversion is modular in C++20).  A saved
+// table word that is not a multiple of 2^-24 in [0, 1) (a NaN, say) would
+// push every later deviate out of [0, 1) and keep the polar method from
+// ever ending; such a state gets a term out of range, so that the next draw
+// reseeds it as it does any state it cannot use.
 static inline void load_state(RngState& state, const double* saved)
 {
     std::memcpy(state.words, saved, word_bytes);
     for (int k = 0; k < 3; ++k)
         state.integers[k] = static_cast<std::int32_t>(std::lround(saved[saved_integers + k]));
+    for (const double word : state.words) {
+        const double scaled = word * 16777216.0;
+        if (!(word >= 0.0 && word < 1.0) || scaled != std::floor(scaled)) {
+            state.integers[2] = -1;
+            break;
+        }
+    }
 }
 
 // The polar method: pairs of uniform deviates mapped to the square
