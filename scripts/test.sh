@@ -35,6 +35,6 @@ if command -v clang++ >/dev/null 2>&1; then
       cp "$fuzz_work"/crash-* "$fuzz_work"/timeout-* "$fuzz_work"/oom-* build-fuzz/ 2>/dev/null || true
       exit 1
     }
-    grep -E '^#[0-9]+ +DONE' "$fuzz_work/$target.log" || true
+    grep -E '^#[0-9]+[[:space:]]+DONE' "$fuzz_work/$target.log" || true
   done
 fi
