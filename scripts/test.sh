@@ -17,24 +17,45 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
 
 # Fuzz targets, when clang is present: a short fixed run of each from its
-# seed corpus (copied, so the committed corpus stays as it is); a crash,
-# sanitizer report or hang fails the script.
+# seed corpus (copied, so the committed corpus stays as it is), as many at
+# once as there are cores; a crash, sanitizer report or hang fails the script.
+fuzzed=0
 if command -v clang++ >/dev/null 2>&1; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCELLKEYS_FUZZ=ON -DCELLKEYS_TESTS=OFF
   cmake --build build-fuzz --target fuzz_targets -j "$jobs"
   fuzz_work=$(mktemp -d)
   trap 'rm -rf "$fuzz_work"' EXIT
-  for target in control_fuzz text_result_fuzz binary_result_fuzz library_fuzz; do
+  fuzz_one() {
+    local target=$1
     mkdir -p "$fuzz_work/$target"
     cp fuzz/corpus/$target/* "$fuzz_work/$target/"
     build-fuzz/fuzz/$target -max_total_time=30 -timeout=10 -rss_limit_mb=4096 \
-      -artifact_prefix="$fuzz_work/" "$fuzz_work/$target" 2>"$fuzz_work/$target.log" || {
-      tail -n 60 "$fuzz_work/$target.log"
-      echo "fuzz target $target failed; the input is kept in build-fuzz/" >&2
-      cp "$fuzz_work"/crash-* "$fuzz_work"/timeout-* "$fuzz_work"/oom-* build-fuzz/ 2>/dev/null || true
-      exit 1
-    }
-    grep -E '^#[0-9]+[[:space:]]+DONE' "$fuzz_work/$target.log" || true
+      -artifact_prefix="$fuzz_work/$target-" "$fuzz_work/$target" 2>"$fuzz_work/$target.log"
+  }
+  targets=(control_fuzz text_result_fuzz binary_result_fuzz library_fuzz)
+  for ((at = 0; at < ${#targets[@]}; at += jobs)); do
+    pids=()
+    for target in "${targets[@]:at:jobs}"; do
+      fuzz_one "$target" &
+      pids+=("$!:$target")
+    done
+    for entry in "${pids[@]}"; do
+      target=${entry#*:}
+      if ! wait "${entry%%:*}"; then
+        tail -n 60 "$fuzz_work/$target.log"
+        echo "fuzz target $target failed; the input is kept in build-fuzz/" >&2
+        cp "$fuzz_work"/*crash-* "$fuzz_work"/*timeout-* "$fuzz_work"/*oom-* build-fuzz/ 2>/dev/null || true
+        exit 1
+      fi
+      echo "$target: $(grep -E '^#[0-9]+[[:space:]]+DONE' "$fuzz_work/$target.log" || true)"
+      fuzzed=$((fuzzed + 1))
+    done
   done
 fi
+
+# One closing line for the whole command: every ctest test of both builds
+# and every fuzz target has passed when it is reached.
+tests=$(( $(ctest --test-dir build -N | sed -n 's/^Total Tests: //p') +
+          $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') ))
+echo "test.sh: $((tests + fuzzed)) passed, 0 failed"
