@@ -46,8 +46,14 @@ constexpr std::string_view master_tail =
     "  </PUnstructuredGrid>\n"
     "</VTKFile>\n";
 
-constexpr std::string_view scalar_names[4] = {
-    "Name=\"Density\"", "Name=\"Energy\"", "Name=\"Temperature\"", "Name=\"Pressure\""};
+// The name lines of the four scalar arrays, indented as in each file; a
+// species name line (SpeciesNames) is a whole line of the same place.
+constexpr std::string_view master_scalar_lines[4] = {
+    "        Name=\"Density\"", "        Name=\"Energy\"", "        Name=\"Temperature\"",
+    "        Name=\"Pressure\""};
+constexpr std::string_view piece_scalar_lines[4] = {
+    "           Name=\"Density\"", "           Name=\"Energy\"",
+    "           Name=\"Temperature\"", "           Name=\"Pressure\""};
 
 constexpr std::string_view piece_cell_data =
     "       <CellData\n"
@@ -146,12 +152,7 @@ private:
 void scalar_block(OutFile& out, std::string_view name_line)
 {
     out.put("         <DataArray\n           type=\"Float32\"\n");
-    if (name_line.size() && name_line[0] == ' ')
-        out.put(name_line);  // a species line carries its own blanks
-    else {
-        out.put("           ");
-        out.put(name_line);
-    }
+    out.put(name_line);
     out.put("\n           format=\"ascii\"\n         >\n");
 }
 
@@ -172,17 +173,15 @@ SpeciesNames make_species_names(std::int32_t nspecies)
 void write_master_head(OutFile& master, const SpeciesNames& names)
 {
     master.put(master_top);
-    auto block = [&](std::string_view name_line, bool own_blanks) {
+    auto block = [&](std::string_view name_line) {
         master.put("      <PDataArray\n        type=\"Float32\"\n");
-        if (!own_blanks)
-            master.put("        ");
         master.put(name_line);
         master.put("\n        format=\"ascii\"\n      >\n      </PDataArray>\n");
     };
-    for (std::string_view name : scalar_names)
-        block(name, false);
+    for (std::string_view line : master_scalar_lines)
+        block(line);
     for (std::int32_t j = 0; j < names.count; ++j)
-        block(names.master[j], true);
+        block(names.master[j]);
     master.put(master_points);
 }
 
@@ -340,7 +339,7 @@ void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
     const double* scalars[4] = {piece.drun.get(), piece.erun.get(), piece.trun.get(),
                                 piece.prun.get()};
     for (int s = 0; s < 4; ++s) {
-        scalar_block(out, scalar_names[s]);
+        scalar_block(out, piece_scalar_lines[s]);
         write_cell_values(out, scalars[s], n);
         out.put(end_data_array);
     }

@@ -15,13 +15,10 @@ extern "C" void tree_put_value(std::int32_t* child, char* state,
     }
     switch (end.letter) {
     case 'U':
-    case 'O': {
-        const std::size_t at = slot_index(end.node, end.slot);
-        child[at] = *value;
-        state[at] = 'T';
+    case 'O':
+        store_value(child, state, end, *value);
         *status = 'N';
         return;
-    }
     case 'T':
     case 'P':
         *status = end.letter;

@@ -15,13 +15,10 @@ extern "C" void tree_put_value_if_free(std::int32_t* child, char* state,
         return;
     }
     switch (end.letter) {
-    case 'U': {
-        const std::size_t at = slot_index(end.node, end.slot);
-        child[at] = *value;
-        state[at] = 'T';
+    case 'U':
+        store_value(child, state, end, *value);
         *status = 'N';
         return;
-    }
     case 'T':
     case 'O':
     case 'P':

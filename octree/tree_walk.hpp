@@ -112,6 +112,14 @@ inline void create_node(std::int32_t* parent, std::int32_t* child,
     }
 }
 
+// Makes the leaf where a walk ended hold value ("T").
+inline void store_value(std::int32_t* child, char* state, const WalkEnd& end,
+                        std::int32_t value) {
+    const std::size_t at = slot_index(end.node, end.slot);
+    child[at] = value;
+    state[at] = 'T';
+}
+
 // Starts a tree: the root row with eight slots holding 0 and `letter`.
 // Arrays without a single row have no room for the root: nothing is written.
 inline void reset_root(std::int32_t* parent, std::int32_t* child, char* state,

@@ -1,4 +1,5 @@
 #include "cellkeys.h"
+#include "streams.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,14 +9,6 @@
 #include <set>
 
 namespace {
-
-void clear_streams()
-{
-    std::memset(&rng_state, 0, sizeof rng_state);
-    std::memset(&rng_state_second, 0, sizeof rng_state_second);
-    std::memset(&rng_normal_cache, 0, sizeof rng_normal_cache);
-    std::memset(&rng_normal_cache_second, 0, sizeof rng_normal_cache_second);
-}
 
 const std::int32_t unused_arg = -99;
 

@@ -1,4 +1,5 @@
 #include "cellkeys.h"
+#include "streams.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,6 @@
 #include <vector>
 
 namespace {
-
-void clear_streams()
-{
-    std::memset(&rng_state, 0, sizeof rng_state);
-    std::memset(&rng_state_second, 0, sizeof rng_state_second);
-    std::memset(&rng_normal_cache, 0, sizeof rng_normal_cache);
-    std::memset(&rng_normal_cache_second, 0, sizeof rng_normal_cache_second);
-}
 
 void seed_both(std::int32_t s1, std::int32_t s2)
 {
