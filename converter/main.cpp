@@ -2,13 +2,13 @@
 // directory, into a VTK XML parallel unstructured-grid data set.
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "failure.hpp"
 #include "file_names.hpp"
 #include "geometry.hpp"
 #include "input.hpp"
+#include "options.hpp"
 #include "out_file.hpp"
 #include "piece.hpp"
 #include "vtk_writer.hpp"
@@ -24,10 +24,14 @@ void check_species(const Piece& piece, const SpeciesNames& names, const std::str
                        std::to_string(names.count) + " of piece 0");
 }
 
-void run()
+void run(const Options& options)
 {
     Settings settings;
     read_control(settings);
+    if (options.output)
+        settings.outnum = *options.output;
+    if (options.textmode)
+        settings.textmode = *options.textmode;
 
     auto piece = std::make_unique<Piece>();
     auto cells = std::make_unique<Cells>();
@@ -63,53 +67,26 @@ void run()
 }  // namespace
 }  // namespace cellplot
 
-namespace {
-
-constexpr const char* usage_text =
-    "Usage: cellplot [--help | --version]\n"
-    "\n"
-    "Converts the result files of one output of the solver into a VTK XML data set:\n"
-    "a master file pviewNNNN.pvtu and one piece file viewPPPPPPNNNN.vtu per piece, every\n"
-    "cell a voxel.  Run it with no arguments in the directory that holds the result\n"
-    "files; it reads and writes there, prints nothing and exits with status 0.\n"
-    "\n"
-    "Files read:\n"
-    "  contview.dat          optional control file; only two lines are read:\n"
-    "                          line 7:  0 = binary result files, any other integer = text\n"
-    "                          line 10: the output number NNNN, 0 to 9999\n"
-    "                        (defaults: text, output 0)\n"
-    "  resoPPPPPPNNNN.res    result file of piece PPPPPP; piece 0's header gives the\n"
-    "                        number of pieces\n"
-    "Files written (never over an existing file):\n"
-    "  pviewNNNN.pvtu        the master file\n"
-    "  viewPPPPPPNNNN.vtu    one piece file per piece\n"
-    "\n"
-    "On any failure it prints one line \"cellplot: FILE: CAUSE\" and exits with status 1.\n";
-
-// Only --help and --version are taken; a run converts with no arguments.
-int command_line(int argc, char** argv)
-{
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(usage_text, stdout);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("cellplot %s\n", CELLPLOT_VERSION);
-        return 0;
-    }
-    std::fprintf(stderr, "cellplot: unexpected argument '%s'; it takes none (see cellplot --help)\n",
-                 argv[1]);
-    return 2;
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
-    if (argc > 1)
-        return command_line(argc, argv);
+    cellplot::Options options;
     try {
-        cellplot::run();
+        switch (cellplot::parse_command_line(argc, argv, options)) {
+        case cellplot::Action::help:
+            std::fputs(cellplot::usage_text(), stdout);
+            return 0;
+        case cellplot::Action::version:
+            std::printf("cellplot %s\n", CELLPLOT_VERSION);
+            return 0;
+        case cellplot::Action::convert:
+            break;
+        }
+    } catch (const cellplot::UsageError& e) {
+        std::fprintf(stderr, "cellplot: %s (see cellplot --help)\n", e.message.c_str());
+        return 2;
+    }
+    try {
+        cellplot::run(options);
     } catch (const cellplot::Failure& f) {
         std::fprintf(stderr, "cellplot: %s: %s\n", f.file.c_str(), f.cause.c_str());
         return 1;

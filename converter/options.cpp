@@ -1,0 +1,194 @@
+#include "options.hpp"
+
+#include <algorithm>
+#include <getopt.h>
+#include <string_view>
+
+namespace cellplot {
+namespace {
+
+constexpr std::int32_t last_output = 9'999;  // four digits in every file name
+
+[[noreturn]] void refuse(const std::string& message)
+{
+    throw UsageError{message};
+}
+
+// One of the words a keyword option takes, as its index in words.
+template <std::size_t N>
+int keyword(const char* option, std::string_view value, const std::string_view (&words)[N])
+{
+    for (std::size_t k = 0; k < N; ++k)
+        if (value == words[k])
+            return static_cast<int>(k);
+    std::string allowed;
+    for (std::size_t k = 0; k < N; ++k)
+        allowed += (k ? (k + 1 == N ? " or " : ", ") : "") + std::string(words[k]);
+    refuse("--" + std::string(option) + ": '" + std::string(value) + "' is not one of " + allowed);
+}
+
+// An output number written in plain decimal digits, 0 to 9999.
+std::int32_t output_number(const char* option, std::string_view text)
+{
+    std::int32_t v = 0;
+    bool ok = !text.empty() && text.size() <= 4;
+    for (char c : text) {
+        ok = ok && c >= '0' && c <= '9';
+        v = v * 10 + (c - '0');
+    }
+    if (!ok || v > last_output)
+        refuse("--" + std::string(option) + ": '" + std::string(text) +
+               "' is not an output number (0 to 9999)");
+    return v;
+}
+
+// "0-20,25": numbers and inclusive ranges, in increasing order without repeats.
+std::vector<std::int32_t> output_list(std::string_view text)
+{
+    std::vector<std::int32_t> list;
+    std::size_t at = 0;
+    do {
+        std::size_t comma = text.find(',', at);
+        std::string_view item = text.substr(at, comma == text.npos ? text.npos : comma - at);
+        std::size_t dash = item.find('-');
+        std::int32_t first = output_number("outputs", item.substr(0, dash));
+        std::int32_t last = dash == item.npos ? first : output_number("outputs", item.substr(dash + 1));
+        if (last < first)
+            refuse("--outputs: the range '" + std::string(item) + "' runs backwards");
+        for (std::int32_t n = first; n <= last; ++n)
+            list.push_back(n);
+        at = comma == text.npos ? text.npos : comma + 1;
+    } while (at != text.npos);
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    return list;
+}
+
+enum Code : int {
+    opt_help = 'h',
+    opt_format = 256, opt_precision, opt_compress, opt_cell_type, opt_output, opt_outputs,
+    opt_encoding, opt_progress, opt_quiet, opt_overwrite, opt_version,
+};
+
+constexpr option long_options[] = {
+    {"help", no_argument, nullptr, opt_help},
+    {"version", no_argument, nullptr, opt_version},
+    {"format", required_argument, nullptr, opt_format},
+    {"precision", required_argument, nullptr, opt_precision},
+    {"compress", required_argument, nullptr, opt_compress},
+    {"cell-type", required_argument, nullptr, opt_cell_type},
+    {"output", required_argument, nullptr, opt_output},
+    {"outputs", required_argument, nullptr, opt_outputs},
+    {"encoding", required_argument, nullptr, opt_encoding},
+    {"progress", no_argument, nullptr, opt_progress},
+    {"quiet", no_argument, nullptr, opt_quiet},
+    {"overwrite", no_argument, nullptr, opt_overwrite},
+    {nullptr, 0, nullptr, 0},
+};
+
+}  // namespace
+
+Action parse_command_line(int argc, char** argv, Options& options)
+{
+    Action action = Action::convert;
+    bool have_output = false, have_outputs = false;
+    opterr = 0;   // every complaint is ours, as one UsageError
+    optind = 0;   // glibc: start afresh, so the parser may run more than once
+    for (;;) {
+        const int before = optind;
+        const int code = getopt_long(argc, argv, ":h", long_options, nullptr);
+        if (code == -1)
+            break;
+        const std::string_view value = optarg ? optarg : "";
+        switch (code) {
+        case opt_help: action = Action::help; break;
+        case opt_version: if (action != Action::help) action = Action::version; break;
+        case opt_format:
+            options.style.format = Format(keyword("format", value, {"ascii", "binary"}));
+            break;
+        case opt_precision:
+            options.style.precision =
+                Precision(keyword("precision", value, {"double", "single"}));
+            break;
+        case opt_compress:
+            options.style.compress =
+                Compression(keyword("compress", value, {"none", "zlib", "lz4"}));
+            break;
+        case opt_cell_type:
+            options.style.cell_type = CellType(keyword("cell-type", value, {"voxel", "hexahedron"}));
+            break;
+        case opt_output:
+            options.output = output_number("output", value);
+            have_output = true;
+            break;
+        case opt_outputs:
+            have_outputs = true;
+            options.all_outputs = value == "all";
+            options.outputs = options.all_outputs ? std::vector<std::int32_t>{} : output_list(value);
+            break;
+        case opt_encoding:
+            options.textmode = keyword("encoding", value, {"binary", "text"});
+            break;
+        case opt_progress: options.progress = Progress::on; break;
+        case opt_quiet: options.progress = Progress::off; break;
+        case opt_overwrite: options.overwrite = true; break;
+        case ':':
+            refuse("option '" + std::string(argv[optind - 1]) + "' needs a value");
+        default:
+            refuse("unknown option '" + std::string(argv[before < optind ? optind - 1 : before]) +
+                   "'");
+        }
+    }
+    if (have_output && have_outputs)
+        refuse("--output and --outputs exclude each other");
+    if (optind < argc - 1)
+        refuse("more than one directory given ('" + std::string(argv[optind]) + "', '" +
+               argv[optind + 1] + "')");
+    if (optind < argc)
+        options.dir = argv[optind];
+    return action;
+}
+
+const char* usage_text()
+{
+    return "Usage: cellplot [OPTION]... [DIR]\n"
+           "\n"
+           "Converts the result files of one output of the solver (or of several) into a VTK\n"
+           "XML data set: a master file pviewNNNN.pvtu and one piece file viewPPPPPPNNNN.vtu\n"
+           "per piece, every cell a voxel.  It reads and writes in DIR (default: the current\n"
+           "directory).  With no options it converts the output that contview.dat names and\n"
+           "writes exactly the ASCII files it always has.\n"
+           "\n"
+           "Output:\n"
+           "  --format=ascii|binary      ASCII, or raw appended binary data (default ascii)\n"
+           "  --precision=double|single  Float64 or Float32 values in binary (default double)\n"
+           "  --compress=none|zlib|lz4   compressed binary blocks (default none)\n"
+           "  --cell-type=voxel|hexahedron  VTK cell type of every cell (default voxel)\n"
+           "Input:\n"
+           "  --output=N                 convert output N (default: line 10 of contview.dat)\n"
+           "  --outputs=LIST|all         convert several outputs: numbers and ranges such as\n"
+           "                             0-20,25, or all found in DIR; also writes pview.pvd\n"
+           "  --encoding=text|binary     result file encoding (default: line 7 of contview.dat)\n"
+           "Run:\n"
+           "  --overwrite                replace earlier files of the outputs converted\n"
+           "  --progress, --quiet        force the progress line on or off (default: on when\n"
+           "                             standard error is a terminal)\n"
+           "  -h, --help                 print this text\n"
+           "  --version                  print the version\n"
+           "\n"
+           "Files read:\n"
+           "  contview.dat          optional control file; only two lines are read:\n"
+           "                          line 7:  0 = binary result files, any other integer = text\n"
+           "                          line 10: the output number NNNN, 0 to 9999\n"
+           "                        (defaults: text, output 0)\n"
+           "  resoPPPPPPNNNN.res    result file of piece PPPPPP; piece 0's header gives the\n"
+           "                        number of pieces\n"
+           "Files written (never over an existing file unless --overwrite):\n"
+           "  pviewNNNN.pvtu        the master file\n"
+           "  viewPPPPPPNNNN.vtu    one piece file per piece\n"
+           "\n"
+           "On any failure it prints one line \"cellplot: FILE: CAUSE\" and exits with status 1;\n"
+           "a command line it cannot take exits with status 2.\n";
+}
+
+}  // namespace cellplot
