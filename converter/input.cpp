@@ -41,10 +41,10 @@ void read_control_from(ByteSource& source, Settings& settings)
 
 namespace {
 
+// Records 1 to 4, with the capacities checked.
 template <class Reader>
-void read_records(Reader& in, const std::string& name, Piece& piece)
+void read_header_records(Reader& in, const std::string& name, Header& h)
 {
-    Header& h = piece.header;
     in.begin_record(1, 8);
     h.first = in.integer();
     h.npieces = in.integer();
@@ -73,6 +73,13 @@ void read_records(Reader& in, const std::string& name, Piece& piece)
     for (double& u : h.unused)
         u = in.real();
     in.end_record();
+}
+
+template <class Reader>
+void read_records(Reader& in, const std::string& name, Piece& piece)
+{
+    const Header& h = piece.header;
+    read_header_records(in, name, piece.header);
 
     const std::int64_t n = h.ncells > 0 ? h.ncells : 0;
     int record = 5;
@@ -104,6 +111,18 @@ void read_result_from(ByteSource& source, bool text, Piece& piece)
     } else {
         BinaryReader in(source);
         read_records(in, source.name(), piece);
+    }
+}
+
+void read_result_header(const Settings& settings, std::int32_t ipiece, Header& header)
+{
+    FileSource source(result_file_name(ipiece, settings.outnum));
+    if (settings.textmode != 0) {
+        TextReader in(source);
+        read_header_records(in, source.name(), header);
+    } else {
+        BinaryReader in(source);
+        read_header_records(in, source.name(), header);
     }
 }
 

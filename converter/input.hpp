@@ -15,6 +15,9 @@ void read_control_from(ByteSource& source, Settings& settings);
 
 // Opens, reads whole and closes the result file of piece ipiece.
 void read_result(const Settings& settings, std::int32_t ipiece, Piece& piece);
+// Reads only the header (the first four records) of that file, as
+// read_result would; for a run that needs piece 0's header before its cells.
+void read_result_header(const Settings& settings, std::int32_t ipiece, Header& header);
 // Reads one result file's records from source (text when text is true).
 void read_result_from(ByteSource& source, bool text, Piece& piece);
 
