@@ -1,0 +1,185 @@
+// cellplot-mpi against cellplot: the same result files converted by both in
+// fresh directories, every file compared byte for byte, and bad inputs
+// refused with cellplot's message.  The number of processes comes from
+// CELLPLOT_MPI_NP; CTest runs this program once for each of several counts.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../support/result_files.hpp"
+#include "run_in_dir.hpp"
+
+using testing_support::ScratchDir;
+
+namespace {
+
+const std::string cellplot = CELLPLOT;
+
+int nprocs()
+{
+    const char* np = std::getenv("CELLPLOT_MPI_NP");
+    return np ? std::atoi(np) : 1;
+}
+
+// Runs cellplot-mpi on nprocs() processes in dir; a hung job is ended by
+// timeout (status 124), which the callers see as a wrong status.
+ScratchDir::Result run_mpi(const ScratchDir& dir, const std::string& args = "")
+{
+    return dir.run("timeout", "60 " MPIEXEC " -n " + std::to_string(nprocs()) +
+                                  " --oversubscribe '" CELLPLOT_MPI "' " + args);
+}
+
+// One output of a made-up run: the cell counts of its pieces (so pieces
+// differ in size, and may be empty) and its species count.
+struct OutputSpec {
+    int outnum;
+    std::vector<int> cells;
+    int nspecies;
+};
+
+results::PieceData make_piece(const OutputSpec& spec, int ipiece)
+{
+    results::PieceData p;
+    p.npieces = static_cast<std::int32_t>(spec.cells.size());
+    p.nlevels = 4;
+    p.nspecies = spec.nspecies;
+    p.yrun.resize(static_cast<std::size_t>(spec.nspecies));
+    for (int c = 0; c < spec.cells[static_cast<std::size_t>(ipiece)]; ++c) {
+        const double t = (c * 37 + ipiece * 11) % 101 / 101.0;
+        const double d = 0.5 + t;
+        std::vector<double> ys;
+        for (int j = 0; j < spec.nspecies; ++j)
+            ys.push_back(d * ((j + c) % 4) * 1e-3 * t);
+        results::add_cell(p, 1 + (c + ipiece) % 4, t, 1 - t, 0.5 * t, d, 2.5 * d, 300 + 900 * t,
+                          1e-7 + t, d * (t - 0.5), -d * t * 1e-5, d * 3e-7, ys);
+    }
+    return p;
+}
+
+void write_output(const ScratchDir& dir, const OutputSpec& spec, bool binary)
+{
+    for (std::size_t k = 0; k < spec.cells.size(); ++k) {
+        const auto ipiece = static_cast<int>(k);
+        const std::string name = dir.file(results::result_name(ipiece, spec.outnum));
+        if (binary)
+            results::write_binary(make_piece(spec, ipiece), name);
+        else
+            results::write_text(make_piece(spec, ipiece), name);
+    }
+}
+
+// Every file of a directory, by name.
+std::map<std::string, std::string> files_of(const ScratchDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        files[entry.path().filename().string()] = dir.read(entry.path().filename().string());
+    return files;
+}
+
+// The outputs both programs convert: pieces of different sizes with an
+// empty one among them, 18 species and none.
+const std::vector<OutputSpec> outputs = {
+    {3, {40, 7, 0, 25, 1}, 18},
+    {4, {12, 0, 30}, 0},
+};
+
+TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_and_format)
+{
+    struct Case {
+        bool binary_input;
+        std::string options;
+    };
+    const Case cases[] = {
+        {false, "--output 3"},
+        {true, "--encoding binary --output 4 --format binary"},
+        {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
+        {true, "--encoding binary --output 3 --format binary --compress zlib"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        ScratchDir serial, parallel;
+        for (const OutputSpec& o : outputs) {
+            write_output(serial, o, c.binary_input);
+            write_output(parallel, o, c.binary_input);
+        }
+        const ScratchDir::Result s = serial.run(cellplot, c.options);
+        ASSERT_EQ(s.status, 0) << s.err;
+        const ScratchDir::Result m = run_mpi(parallel, c.options);
+        ASSERT_EQ(m.status, 0) << m.err;
+        EXPECT_EQ(m.out, "");
+        const auto expected = files_of(serial), got = files_of(parallel);
+        ASSERT_EQ(got.size(), expected.size());
+        for (const auto& [name, bytes] : expected) {
+            ASSERT_TRUE(got.count(name)) << name;
+            EXPECT_TRUE(got.at(name) == bytes) << name << " differs";
+        }
+    }
+}
+
+// Each bad input ends the job with a non-zero status and the very message
+// cellplot gives for it, from whichever rank meets it, and no master file.
+TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
+{
+    const OutputSpec five = {0, {20, 9, 14, 3, 17}, 3};
+    struct Case {
+        const char* what;
+        void (*spoil)(const ScratchDir&);
+    };
+    const Case cases[] = {
+        {"a missing later piece",
+         [](const ScratchDir& d) { std::filesystem::remove(d.file("reso0000030000.res")); }},
+        {"a damaged last piece, met by the last rank",
+         [](const ScratchDir& d) {
+             std::filesystem::resize_file(d.file("reso0000040000.res"), 900);
+         }},
+        {"a later piece with more species than piece 0",
+         [](const ScratchDir& d) {
+             results::write_text(make_piece({0, {20, 9, 14, 3, 17}, 4}, 2),
+                                 d.file("reso0000020000.res"));
+         }},
+        {"a later piece with a level beyond nlevels of piece 0",
+         [](const ScratchDir& d) {
+             results::PieceData p = make_piece({0, {20, 9, 14, 3, 17}, 3}, 3);
+             p.nlevel[1] = 9;
+             results::write_text(p, d.file("reso0000030000.res"));
+         }},
+        {"an existing piece file",
+         [](const ScratchDir& d) { d.write("view0000030000.vtu", "earlier"); }},
+        {"an existing master file",
+         [](const ScratchDir& d) { d.write("pview0000.pvtu", "earlier"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir serial, parallel;
+        write_output(serial, five, false);
+        write_output(parallel, five, false);
+        c.spoil(serial);
+        c.spoil(parallel);
+        const auto before = files_of(parallel);
+
+        const ScratchDir::Result s = serial.run(cellplot);
+        ASSERT_NE(s.status, 0);
+        ASSERT_EQ(s.err.rfind("cellplot: ", 0), 0u) << s.err;
+        const std::string message = "cellplot-mpi: " + s.err.substr(10);
+        const ScratchDir::Result m = run_mpi(parallel);
+        EXPECT_TRUE(m.status != 0 && m.status != 124) << "status " << m.status;
+        EXPECT_NE(m.err.find(message), std::string::npos) << m.err;
+
+        const auto after = files_of(parallel);
+        if (before.count("pview0000.pvtu"))
+            EXPECT_EQ(after.at("pview0000.pvtu"), "earlier");
+        else
+            EXPECT_FALSE(after.count("pview0000.pvtu"));
+        const std::string what = c.what;
+        if (what.rfind("an existing", 0) == 0 || what.rfind("a missing", 0) == 0) {
+            EXPECT_EQ(after, before) << "a file was written before the refusal";
+        }
+    }
+}
+
+}  // namespace
