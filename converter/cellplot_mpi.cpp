@@ -15,23 +15,20 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "byte_source.hpp"
 #include "cellkeys.h"
+#include "conversion.hpp"
 #include "failure.hpp"
-#include "file_names.hpp"
-#include "geometry.hpp"
 #include "input.hpp"
 #include "options.hpp"
 #include "out_file.hpp"
-#include "piece.hpp"
-#include "vtk_writer.hpp"
 #include "work_share.hpp"
 
 namespace cellplot {
@@ -44,100 +41,100 @@ constexpr const char* program = "cellplot-mpi";
 // still count.
 constexpr double file_cost_bytes = 64 * 1024;
 
-// What every rank needs to know of one output: its settings and the values
-// of piece 0's header that serve every piece.
-struct OutputPlan {
-    Settings settings;
-    std::int32_t npieces = 0;  // pieces 0..npieces-1 are converted (at least piece 0)
-    std::int32_t nspecies = 0;
-    std::int32_t nlevels = 0;
-    double rootsize = 0;
-};
-
-// The fields of an OutputPlan as integers for msg_spread_ints (the real as
-// its two 32-bit halves, so it travels bit for bit).
-constexpr int plan_ints = 7;
-
-void pack(const OutputPlan& p, std::int32_t* w)
-{
-    w[0] = p.settings.textmode;
-    w[1] = p.settings.outnum;
-    w[2] = p.npieces;
-    w[3] = p.nspecies;
-    w[4] = p.nlevels;
-    std::memcpy(w + 5, &p.rootsize, sizeof p.rootsize);
-}
-
-OutputPlan unpack(const std::int32_t* w)
-{
-    OutputPlan p;
-    p.settings.textmode = w[0];
-    p.settings.outnum = w[1];
-    p.npieces = w[2];
-    p.nspecies = w[3];
-    p.nlevels = w[4];
-    std::memcpy(&p.rootsize, w + 5, sizeof p.rootsize);
-    return p;
-}
-
 void report(const Failure& f)
 {
     std::fprintf(stderr, "%s: %s: %s\n", program, f.file.c_str(), f.cause.c_str());
 }
 
-// The same cause as OutFile gives when it refuses to create a file.
-[[noreturn]] void refuse_existing(const std::string& name)
+[[noreturn]] void end_job()
 {
-    fail(name, "already exists; remove it first to convert this output again");
+    const std::int32_t code = 1;
+    msg_fail_all(&code);
+    std::abort();  // not reached: msg_fail_all ends every process
 }
 
-// A later piece may not carry species that piece 0 gave no names to.
-void check_species(const Piece& piece, const SpeciesNames& names, const std::string& file)
+// A job as the command line gives it, before the settings are known.
+Job job_of(const Options& options)
 {
-    if (piece.header.nspecies > names.count)
-        fail(file, "holds " + std::to_string(piece.header.nspecies) + " species, more than the " +
-                       std::to_string(names.count) + " of piece 0");
+    Job job;
+    job.dir = options.dir;
+    job.style = options.style;
+    job.overwrite = options.overwrite;
+    return job;
+}
+
+// Rank 0: the output to convert, with the control file's settings
+// overridden by the command line.
+Job make_job(const Options& options)
+{
+    Job job = job_of(options);
+    read_control(job.dir, job.settings);
+    if (options.output)
+        job.settings.outnum = *options.output;
+    if (options.textmode)
+        job.settings.textmode = *options.textmode;
+    return job;
+}
+
+// One output of the run: the job, and the values of its piece 0's header
+// that make its context, kept so that every rank makes the same context.
+struct Output {
+    Job job;
+    Header piece0;
+    OutputContext context;
+};
+
+// What travels from rank 0 for each output, as integers for msg_spread_ints
+// (the real as its two 32-bit halves, so that it arrives bit for bit).
+constexpr int output_ints = 7;
+
+void pack(const Output& o, std::int32_t* w)
+{
+    w[0] = o.job.settings.textmode;
+    w[1] = o.job.settings.outnum;
+    w[2] = o.piece0.npieces;
+    w[3] = o.piece0.nspecies;
+    w[4] = o.piece0.nlevels;
+    std::memcpy(w + 5, &o.piece0.rootsize, sizeof o.piece0.rootsize);
+}
+
+void unpack(const std::int32_t* w, Output& o)
+{
+    o.job.settings.textmode = w[0];
+    o.job.settings.outnum = w[1];
+    o.piece0.npieces = w[2];
+    o.piece0.nspecies = w[3];
+    o.piece0.nlevels = w[4];
+    std::memcpy(&o.piece0.rootsize, w + 5, sizeof o.piece0.rootsize);
 }
 
 // Rank 0: the outputs to convert and what their piece 0 says.  Refuses, as
 // cellplot would, a missing or bad piece 0, a size table that does not fit
 // and an existing master file.
-std::vector<OutputPlan> plan_outputs(const Options& options)
+std::vector<Output> plan_outputs(const Options& options)
 {
-    Settings settings;
-    read_control(settings);
-    if (options.output)
-        settings.outnum = *options.output;
-    if (options.textmode)
-        settings.textmode = *options.textmode;
-
-    std::vector<OutputPlan> plans;
-    OutputPlan p;
-    p.settings = settings;
-    Header h;
-    const std::string file = result_file_name(0, settings.outnum);
-    read_result_header(settings, 0, h);
-    SizeTable sizes;
-    build_size_table(sizes, h.rootsize, h.nlevels, file);
-    p.npieces = h.npieces > 1 ? h.npieces : 1;
-    p.nspecies = h.nspecies;
-    p.nlevels = h.nlevels;
-    p.rootsize = h.rootsize;
-    if (!options.overwrite && file_exists(master_file_name(settings.outnum)))
-        refuse_existing(master_file_name(settings.outnum));
-    plans.push_back(p);
-    return plans;
+    std::vector<Output> outputs;
+    Output o;
+    o.job = make_job(options);
+    const std::string file = result_path(o.job, 0);
+    read_result_header(file, o.job.settings.textmode != 0, o.piece0);
+    o.context = make_context(o.piece0, file);
+    if (!o.job.overwrite && file_exists(master_path(o.job)))
+        fail(master_path(o.job), already_exists);
+    outputs.push_back(o);
+    return outputs;
 }
 
-// Rank 0 makes the plan and spreads it, or the news that there is none;
-// every rank returns the same plans, or nothing after rank 0 failed.
-bool spread_plans(const Options& options, std::int32_t rank, std::vector<OutputPlan>& plans)
+// Rank 0 plans the run and spreads the plan, or the news that there is none;
+// every rank returns the same outputs, or false after rank 0 failed.
+// Collective.
+bool spread_plan(const Options& options, std::int32_t rank, std::vector<Output>& outputs)
 {
     std::int32_t count = -1;  // outputs, or -1 when planning failed
     if (rank == 0) {
         try {
-            plans = plan_outputs(options);
-            count = static_cast<std::int32_t>(plans.size());
+            outputs = plan_outputs(options);
+            count = static_cast<std::int32_t>(outputs.size());
         } catch (const Failure& f) {
             report(f);
         }
@@ -146,29 +143,37 @@ bool spread_plans(const Options& options, std::int32_t rank, std::vector<OutputP
     msg_spread_ints(&count, nullptr, &one, &root);
     if (count < 0)
         return false;
-    std::vector<std::int32_t> words(static_cast<std::size_t>(count) * plan_ints);
+    std::vector<std::int32_t> words(static_cast<std::size_t>(count) * output_ints);
     if (rank == 0)
-        for (std::int32_t k = 0; k < count; ++k)
-            pack(plans[static_cast<std::size_t>(k)], &words[static_cast<std::size_t>(k) * plan_ints]);
+        for (std::size_t k = 0; k < outputs.size(); ++k)
+            pack(outputs[k], &words[k * output_ints]);
     const auto nwords = static_cast<std::int32_t>(words.size());
     msg_spread_ints(words.data(), nullptr, &nwords, &root);
-    plans.clear();
-    for (std::int32_t k = 0; k < count; ++k)
-        plans.push_back(unpack(&words[static_cast<std::size_t>(k) * plan_ints]));
+    if (rank != 0) {
+        // The same job and context as rank 0 made: options, settings and
+        // piece 0's header are the same here.
+        outputs.assign(static_cast<std::size_t>(count), Output{});
+        for (std::size_t k = 0; k < outputs.size(); ++k) {
+            Output& o = outputs[k];
+            o.job = job_of(options);
+            unpack(&words[k * output_ints], o);
+            o.context = make_context(o.piece0, result_path(o.job, 0));
+        }
+    }
     return true;
 }
 
 // The (output, piece) pairs of the run, in the order cellplot converts them.
 struct Pair {
-    std::int32_t output;  // index into the plans
+    std::int32_t output;  // index into the outputs
     std::int32_t ipiece;
 };
 
-std::vector<Pair> list_pairs(const std::vector<OutputPlan>& plans)
+std::vector<Pair> list_pairs(const std::vector<Output>& outputs)
 {
     std::vector<Pair> pairs;
-    for (std::size_t k = 0; k < plans.size(); ++k)
-        for (std::int32_t p = 0; p < plans[k].npieces; ++p)
+    for (std::size_t k = 0; k < outputs.size(); ++k)
+        for (std::int32_t p = 0; p < outputs[k].context.npieces; ++p)
             pairs.push_back({static_cast<std::int32_t>(k), p});
     return pairs;
 }
@@ -178,137 +183,116 @@ std::vector<Pair> list_pairs(const std::vector<OutputPlan>& plans)
 constexpr double piece_file_exists = -1;
 double unreadable(int error_number) { return -1.0 - error_number; }
 
-double look_at(const OutputPlan& plan, const Pair& pair, bool overwrite)
+double look_at(const Job& job, std::int32_t ipiece)
 {
     struct stat st;
-    if (::stat(result_file_name(pair.ipiece, plan.settings.outnum).c_str(), &st) != 0)
+    if (::stat(result_path(job, ipiece).c_str(), &st) != 0)
         return unreadable(errno);
     if (S_ISDIR(st.st_mode))
         return unreadable(EISDIR);
-    if (!overwrite && file_exists(piece_file_name(pair.ipiece, plan.settings.outnum)))
+    if (!job.overwrite && file_exists(piece_path(job, ipiece)))
         return piece_file_exists;
     return static_cast<double>(st.st_size);
 }
 
-// Every rank looks at every nprocs-th pair, and all ranks gather what was
-// found, so that the file system's metadata is asked in parallel.  Returns
-// the result file sizes of all pairs on every rank; a pair whose result file
-// cannot be read or whose piece file exists is the first failure of the run,
-// which rank 0 reports.  Collective.
-bool look_at_files(const std::vector<OutputPlan>& plans, const std::vector<Pair>& pairs,
-                   bool overwrite, std::int32_t nprocs, std::int32_t rank,
-                   std::vector<double>& sizes)
+// Rank 0: the failure that a look found, as cellplot would report it.
+void report_look(const Job& job, std::int32_t ipiece, double found)
+{
+    try {
+        if (found == piece_file_exists)
+            fail(piece_path(job, ipiece), already_exists);
+        const std::string input = result_path(job, ipiece);
+        FileSource source(input);  // fails with the cause cellplot gives
+        fail(input, "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
+    } catch (const Failure& f) {
+        report(f);
+    }
+}
+
+// Every rank looks at every nprocs-th pair and all ranks gather what was
+// found, so that the file system's metadata is asked in parallel.  Gives
+// every rank the result file sizes of all pairs.  A result file that cannot
+// be read or a piece file that exists is refused here, before any file is
+// written: the first such pair in the run's order is reported by rank 0 and
+// false returned everywhere.  Collective.
+bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
+                   std::int32_t nprocs, std::int32_t rank, std::vector<double>& sizes)
 {
     const auto n = static_cast<std::int64_t>(pairs.size());
-    const std::int32_t per = static_cast<std::int32_t>((n + nprocs - 1) / nprocs);
+    const auto per = static_cast<std::int32_t>((n + nprocs - 1) / nprocs);
     std::vector<double> mine(static_cast<std::size_t>(per), 0.0);
     for (std::int64_t i = rank, s = 0; i < n; i += nprocs, ++s) {
         const Pair& pair = pairs[static_cast<std::size_t>(i)];
-        mine[static_cast<std::size_t>(s)] = look_at(plans[static_cast<std::size_t>(pair.output)], pair, overwrite);
+        mine[static_cast<std::size_t>(s)] =
+            look_at(outputs[static_cast<std::size_t>(pair.output)].job, pair.ipiece);
     }
     std::vector<double> all(static_cast<std::size_t>(per) * static_cast<std::size_t>(nprocs));
     msg_collect_doubles(mine.data(), &per, all.data());
 
     sizes.assign(static_cast<std::size_t>(n), 0.0);
     for (std::int64_t i = 0; i < n; ++i) {
-        const double v = all[static_cast<std::size_t>((i % nprocs) * per + i / nprocs)];
-        sizes[static_cast<std::size_t>(i)] = v;
-        if (v >= 0)
-            continue;
-        if (rank == 0) {
+        const double found = all[static_cast<std::size_t>((i % nprocs) * per + i / nprocs)];
+        if (found < 0) {
             const Pair& pair = pairs[static_cast<std::size_t>(i)];
-            const std::int32_t outnum = plans[static_cast<std::size_t>(pair.output)].settings.outnum;
-            const std::string input = result_file_name(pair.ipiece, outnum);
-            try {
-                if (v == piece_file_exists)
-                    refuse_existing(piece_file_name(pair.ipiece, outnum));
-                FileSource source(input);  // fails with the cause cellplot gives
-                fail(input, "cannot open: " + system_error_text(static_cast<int>(-1.0 - v)));
-            } catch (const Failure& f) {
-                report(f);
-            }
+            if (rank == 0)
+                report_look(outputs[static_cast<std::size_t>(pair.output)].job, pair.ipiece, found);
+            return false;
         }
-        return false;
+        sizes[static_cast<std::size_t>(i)] = found;
     }
     return true;
 }
 
-// The state a rank keeps while it converts pieces of one output.
-struct OutputState {
-    std::int32_t output = -1;
-    SizeTable sizes;
-    SpeciesNames names;
-};
-
-void convert_pair(const OutputPlan& plan, const Pair& pair, OutputState& state, Piece& piece,
-                  Cells& cells)
+// This rank's share of the pairs: read and convert each piece, write its
+// file.  A failure ends the whole job.
+void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
+                   std::int64_t begin, std::int64_t end)
 {
-    if (state.output != pair.output) {
-        state.output = pair.output;
-        build_size_table(state.sizes, plan.rootsize, plan.nlevels,
-                         result_file_name(0, plan.settings.outnum));
-        state.names = make_species_names(plan.nspecies);
+    Workspace work;
+    for (std::int64_t i = begin; i < end; ++i) {
+        const Pair& pair = pairs[static_cast<std::size_t>(i)];
+        const Output& o = outputs[static_cast<std::size_t>(pair.output)];
+        try {
+            read_piece(o.job, pair.ipiece, *work.piece);
+            convert_piece(o.job, o.context, pair.ipiece, work);
+        } catch (const Failure& f) {
+            report(f);
+            end_job();
+        }
     }
-    const std::string file = result_file_name(pair.ipiece, plan.settings.outnum);
-    read_result(plan.settings, pair.ipiece, piece);
-    check_species(piece, state.names, file);
-    if (piece.header.ncells > 0) {
-        build_cells(piece, state.sizes, cells, file);
-        convert_fields(piece);
-    }
-    write_piece(pair.ipiece, plan.settings.outnum, piece, cells, state.names);
 }
 
-// Rank 0, once every piece is written: the master file of each output.
-void write_masters(const std::vector<OutputPlan>& plans)
+// Rank 0, once every piece file is written: the master file of each output.
+void write_masters(const std::vector<Output>& outputs)
 {
-    for (const OutputPlan& plan : plans) {
-        OutFile master(master_file_name(plan.settings.outnum));
-        write_master_head(master, make_species_names(plan.nspecies));
-        for (std::int32_t p = 0; p < plan.npieces; ++p)
-            write_master_piece(master, p, plan.settings.outnum);
-        write_master_tail(master);
+    for (const Output& o : outputs) {
+        const std::unique_ptr<OutFile> master = create_master(o.job, o.context);
+        for (std::int32_t p = 0; p < o.context.npieces; ++p)
+            add_master_piece(*master, o.job, p);
+        finish_master(*master);
     }
 }
 
 int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
 {
-    if (::chdir(options.dir.c_str()) != 0) {
-        report({options.dir, "cannot enter the directory: " + system_error_text(errno)});
-        const std::int32_t code = 1;
-        msg_fail_all(&code);
-    }
-    std::vector<OutputPlan> plans;
-    if (!spread_plans(options, rank, plans))
+    std::vector<Output> outputs;
+    if (!spread_plan(options, rank, outputs))
         return 1;
-    const std::vector<Pair> pairs = list_pairs(plans);
+    const std::vector<Pair> pairs = list_pairs(outputs);
     std::vector<double> weights;
-    if (!look_at_files(plans, pairs, options.overwrite, nprocs, rank, weights))
+    if (!look_at_files(outputs, pairs, nprocs, rank, weights))
         return 1;
     for (double& w : weights)
         w += file_cost_bytes;
     const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
-
-    auto piece = std::make_unique<Piece>();
-    auto cells = std::make_unique<Cells>();
-    OutputState state;
-    for (std::int64_t i = first[static_cast<std::size_t>(rank)];
-         i < first[static_cast<std::size_t>(rank) + 1]; ++i) {
-        const Pair& pair = pairs[static_cast<std::size_t>(i)];
-        try {
-            convert_pair(plans[static_cast<std::size_t>(pair.output)], pair, state, *piece, *cells);
-        } catch (const Failure& f) {
-            report(f);
-            const std::int32_t code = 1;
-            msg_fail_all(&code);
-        }
-    }
+    convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
+                  first[static_cast<std::size_t>(rank) + 1]);
     msg_rendezvous();
 
     std::int32_t status = 0;
     if (rank == 0) {
         try {
-            write_masters(plans);
+            write_masters(outputs);
         } catch (const Failure& f) {
             report(f);
             status = 1;
@@ -358,8 +342,7 @@ int main(int argc, char** argv)
             status = cellplot::run(options, nprocs, rank);
         } catch (const std::bad_alloc&) {
             std::fprintf(stderr, "%s: out of memory\n", cellplot::program);
-            const std::int32_t code = 1;
-            msg_fail_all(&code);
+            cellplot::end_job();
         }
     }
     msg_shut_down();

@@ -32,3 +32,14 @@ std::string piece_file_name(std::int32_t ipiece, std::int32_t outnum)
 }
 
 }  // namespace cellplot
+
+namespace cellplot {
+
+std::string in_dir(const std::string& dir, const std::string& name)
+{
+    if (dir == "." || dir.empty())
+        return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+}  // namespace cellplot

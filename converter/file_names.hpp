@@ -13,6 +13,9 @@ std::string result_file_name(std::int32_t ipiece, std::int32_t outnum);  // reso
 std::string master_file_name(std::int32_t outnum);                       // pview<4>.pvtu
 std::string piece_file_name(std::int32_t ipiece, std::int32_t outnum);   // view<6><4>.vtu
 
+// name inside dir, spelt as the user gave dir: the bare name when dir is ".".
+std::string in_dir(const std::string& dir, const std::string& name);
+
 // value as exactly width digits with leading zeros, or width asterisks.
 std::string zero_padded(std::int32_t value, int width);
 

@@ -9,11 +9,12 @@
 
 namespace cellplot {
 
-void read_control(Settings& settings)
+void read_control(const std::string& dir, Settings& settings)
 {
-    if (!file_exists(control_file_name))
+    const std::string path = in_dir(dir, control_file_name);
+    if (!file_exists(path))
         return;
-    FileSource source(control_file_name);
+    FileSource source(path);
     read_control_from(source, settings);
 }
 
@@ -114,10 +115,10 @@ void read_result_from(ByteSource& source, bool text, Piece& piece)
     }
 }
 
-void read_result_header(const Settings& settings, std::int32_t ipiece, Header& header)
+void read_result_header(const std::string& path, bool text, Header& header)
 {
-    FileSource source(result_file_name(ipiece, settings.outnum));
-    if (settings.textmode != 0) {
+    FileSource source(path);
+    if (text) {
         TextReader in(source);
         read_header_records(in, source.name(), header);
     } else {
@@ -126,10 +127,10 @@ void read_result_header(const Settings& settings, std::int32_t ipiece, Header& h
     }
 }
 
-void read_result(const Settings& settings, std::int32_t ipiece, Piece& piece)
+void read_result(const std::string& path, bool text, Piece& piece)
 {
-    FileSource source(result_file_name(ipiece, settings.outnum));
-    read_result_from(source, settings.textmode != 0, piece);
+    FileSource source(path);
+    read_result_from(source, text, piece);
 }
 
 }  // namespace cellplot

@@ -2,66 +2,37 @@
 // directory, into a VTK XML parallel unstructured-grid data set.
 
 #include <cstdio>
-#include <memory>
+#include <new>
 
+#include "conversion.hpp"
 #include "failure.hpp"
-#include "file_names.hpp"
-#include "geometry.hpp"
 #include "input.hpp"
 #include "options.hpp"
-#include "out_file.hpp"
-#include "piece.hpp"
-#include "vtk_writer.hpp"
 
 namespace cellplot {
 namespace {
 
-// A later piece may not carry species that piece 0 gave no names to.
-void check_species(const Piece& piece, const SpeciesNames& names, const std::string& file)
+// The output to convert: the control file's settings, overridden by the
+// command line.
+Job make_job(const Options& options)
 {
-    if (piece.header.nspecies > names.count)
-        fail(file, "holds " + std::to_string(piece.header.nspecies) + " species, more than the " +
-                       std::to_string(names.count) + " of piece 0");
+    Job job;
+    job.dir = options.dir;
+    job.style = options.style;
+    job.overwrite = options.overwrite;
+    read_control(job.dir, job.settings);
+    if (options.output)
+        job.settings.outnum = *options.output;
+    if (options.textmode)
+        job.settings.textmode = *options.textmode;
+    return job;
 }
 
 void run(const Options& options)
 {
-    Settings settings;
-    read_control(settings);
-    if (options.output)
-        settings.outnum = *options.output;
-    if (options.textmode)
-        settings.textmode = *options.textmode;
-
-    auto piece = std::make_unique<Piece>();
-    auto cells = std::make_unique<Cells>();
-    SizeTable sizes;
-    SpeciesNames names;
-    std::unique_ptr<OutFile> master;
-    std::int64_t lastpiece = 0;
-
-    for (std::int32_t ipiece = 0;; ++ipiece) {
-        const std::string file = result_file_name(ipiece, settings.outnum);
-        read_result(settings, ipiece, *piece);
-        const Header& h = piece->header;
-        if (ipiece == 0) {
-            lastpiece = std::int64_t{h.npieces} - 1;
-            build_size_table(sizes, h.rootsize, h.nlevels, file);
-            names = make_species_names(h.nspecies);
-            master = std::make_unique<OutFile>(master_file_name(settings.outnum));
-            write_master_head(*master, names);
-        }
-        check_species(*piece, names, file);
-        write_master_piece(*master, ipiece, settings.outnum);
-        if (h.ncells > 0) {
-            build_cells(*piece, sizes, *cells, file);
-            convert_fields(*piece);
-        }
-        write_piece(ipiece, settings.outnum, *piece, *cells, names);
-        if (ipiece >= lastpiece)
-            break;
-    }
-    write_master_tail(*master);
+    const Job job = make_job(options);
+    Workspace work;
+    convert_output(job, work);
 }
 
 }  // namespace

@@ -4,10 +4,10 @@
 #include <getopt.h>
 #include <string_view>
 
+#include "limits.hpp"
+
 namespace cellplot {
 namespace {
-
-constexpr std::int32_t last_output = 9'999;  // four digits in every file name
 
 [[noreturn]] void refuse(const std::string& message)
 {
@@ -36,9 +36,9 @@ std::int32_t output_number(const char* option, std::string_view text)
         ok = ok && c >= '0' && c <= '9';
         v = v * 10 + (c - '0');
     }
-    if (!ok || v > last_output)
+    if (!ok || v > max_outnum)
         refuse("--" + std::string(option) + ": '" + std::string(text) +
-               "' is not an output number (0 to 9999)");
+               "' is not an output number (0 to " + std::to_string(max_outnum) + ")");
     return v;
 }
 

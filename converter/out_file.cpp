@@ -9,13 +9,14 @@
 
 namespace cellplot {
 
-OutFile::OutFile(std::string name)
+OutFile::OutFile(std::string name, bool overwrite)
     : name_(std::move(name)), buf_(new char[buffer_size])
 {
-    fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int how = overwrite ? O_TRUNC : O_EXCL;
+    fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | how | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         if (errno == EEXIST)
-            fail(name_, "already exists; remove it first to convert this output again");
+            fail(name_, already_exists);
         fail(name_, "cannot create: " + system_error_text(errno));
     }
     pos_ = buf_.get();

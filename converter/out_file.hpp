@@ -1,5 +1,5 @@
-// An output file created new (never over an existing one) and written
-// through one large buffer.
+// An output file created new (over an existing one only when asked to) and
+// written through one large buffer.
 #pragma once
 
 #include <cstddef>
@@ -9,10 +9,15 @@
 
 namespace cellplot {
 
+// The cause given when an output file exists and may not be replaced.
+inline constexpr const char* already_exists =
+    "already exists; remove it first to convert this output again";
+
 class OutFile {
 public:
-    // Creates the file; refuses when a file of that name exists.
-    explicit OutFile(std::string name);
+    // Creates the file; when a file of that name exists, refuses unless
+    // overwrite is true, and then empties it.
+    explicit OutFile(std::string name, bool overwrite = false);
     ~OutFile();
     OutFile(const OutFile&) = delete;
     OutFile& operator=(const OutFile&) = delete;
@@ -28,6 +33,8 @@ public:
     void advance(char* new_pos) { pos_ = new_pos; }
 
     void put(std::string_view text);
+    // Writes out what is buffered.
+    void flush();
     // Writes out what is buffered and closes the file.
     void close();
 
@@ -36,8 +43,6 @@ public:
     static constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
 private:
-    void flush();
-
     std::string name_;
     int fd_;
     std::unique_ptr<char[]> buf_;

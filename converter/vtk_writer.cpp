@@ -319,13 +319,11 @@ void write_cells(OutFile& out, std::int32_t ncells)
     out.put(piece_tail);
 }
 
-void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
-                 const Cells& cells, const SpeciesNames& names)
+void write_piece(OutFile& out, const Piece& piece, const Cells& cells, const SpeciesNames& names)
 {
     const Header& h = piece.header;
     const std::int32_t n = h.ncells;
     const std::int32_t npoints = n > 0 ? cells.npoints : 0;
-    OutFile out(piece_file_name(ipiece, outnum));
     out.put(" <VTKFile type=\"UnstructuredGrid\">\n"
             "   <UnstructuredGrid>\n"
             "     <Piece\n");
@@ -352,7 +350,6 @@ void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
     out.put(piece_points);
     write_points(out, cells, n);
     write_cells(out, n);
-    out.close();
 }
 
 }  // namespace cellplot

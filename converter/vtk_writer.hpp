@@ -27,9 +27,8 @@ void write_master_head(OutFile& master, const SpeciesNames& names);
 void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum);
 void write_master_tail(OutFile& master);
 
-// Creates, writes and closes the piece file of ipiece.
-void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
-                 const Cells& cells, const SpeciesNames& names);
+// Writes the whole piece file into out, which the caller creates and closes.
+void write_piece(OutFile& out, const Piece& piece, const Cells& cells, const SpeciesNames& names);
 
 // The sections of a piece file's data, for the tests.
 void write_cell_values(OutFile& out, const double* v, std::int64_t n);

@@ -1,0 +1,74 @@
+// The steps of converting one output, shared by cellplot (one output after
+// another) and its MPI twin (the pieces of an output shared over processes).
+// A run reads piece 0 and makes the output's context from it, creates the
+// master file, and then for each piece in turn appends its line to the master
+// and converts it; the master's closing lines end the output.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "geometry.hpp"
+#include "out_file.hpp"
+#include "output_style.hpp"
+#include "piece.hpp"
+#include "vtk_writer.hpp"
+
+namespace cellplot {
+
+// One output to convert, fixed before its piece 0 is read.
+struct Job {
+    std::string dir = ".";   // where result files are read and output files written
+    Settings settings;       // encoding and output number
+    OutputStyle style;
+    bool overwrite = false;  // replace existing output files instead of refusing them
+};
+
+// The per-cell storage of one process, set aside once and overwritten by
+// every piece.
+struct Workspace {
+    std::unique_ptr<Piece> piece = std::make_unique<Piece>();
+    std::unique_ptr<Cells> cells = std::make_unique<Cells>();
+};
+
+// What piece 0 fixes for every piece of an output.
+struct OutputContext {
+    std::int32_t npieces = 1;  // pieces 0..npieces-1 are converted; at least piece 0
+    SizeTable sizes;           // cell size per level, from piece 0
+    SpeciesNames names;        // species name lines, from piece 0
+};
+
+// The paths of the files of one output (as messages name them).
+std::string result_path(const Job& job, std::int32_t ipiece);
+std::string master_path(const Job& job);
+std::string piece_path(const Job& job, std::int32_t ipiece);
+
+// Opens, reads whole and closes the result file of ipiece into piece.
+void read_piece(const Job& job, std::int32_t ipiece, Piece& piece);
+
+// The context made from the header of piece 0; file names piece 0's result
+// file in messages.
+OutputContext make_context(const Header& piece0, const std::string& file);
+
+// The in-memory work on a piece that has been read: refuses more species than
+// piece 0 named, builds the cell boxes and converts the fields.
+void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+                   const std::string& file);
+
+// Prepares the piece in work (already read from ipiece's result file) and
+// creates, writes and closes its piece file.
+void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
+                   Workspace& work);
+
+// The master file: created with its head, one line per piece, closing lines.
+// Every line is on disk as soon as it is added, so a run that stops early
+// leaves a master holding everything but its closing lines.
+std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context);
+void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece);
+void finish_master(OutFile& master);
+
+// Reads and converts every piece of the job's output, master file included.
+void convert_output(const Job& job, Workspace& work);
+
+}  // namespace cellplot
