@@ -1,5 +1,10 @@
 #include "conversion.hpp"
 
+#include <cerrno>
+
+#include "byte_source.hpp"
+#include "dir_listing.hpp"
+
 #include "failure.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
@@ -79,16 +84,32 @@ void finish_master(OutFile& master)
     write_master_tail(master);
 }
 
-void convert_output(const Job& job, Workspace& work)
+void require_piece0(const Job& job)
+{
+    const std::string path = result_path(job, 0);
+    if (file_exists(path))
+        return;
+    const std::vector<std::int32_t> present = outputs_present(list_dir(job.dir));
+    if (!present.empty())
+        fail(path, "cannot open: " + system_error_text(ENOENT) + "; found outputs " +
+                       number_list_text(present) +
+                       "; set line 10 of contview.dat or use --output");
+}
+
+void convert_output(const Job& job, Workspace& work, ProgressLine* progress)
 {
     read_piece(job, 0, *work.piece);
     const OutputContext context = make_context(work.piece->header, result_path(job, 0));
     const std::unique_ptr<OutFile> master = create_master(job, context);
     for (std::int32_t ipiece = 0; ipiece < context.npieces; ++ipiece) {
+        if (progress)
+            progress->start_piece(ipiece, context.npieces);
         if (ipiece > 0)
             read_piece(job, ipiece, *work.piece);
         add_master_piece(*master, job, ipiece);
         convert_piece(job, context, ipiece, work);
+        if (progress)
+            progress->piece_done(work.piece->header.ncells);
     }
     finish_master(*master);
 }

@@ -13,6 +13,7 @@
 #include "out_file.hpp"
 #include "output_style.hpp"
 #include "piece.hpp"
+#include "progress.hpp"
 #include "vtk_writer.hpp"
 
 namespace cellplot {
@@ -68,7 +69,12 @@ std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& cont
 void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece);
 void finish_master(OutFile& master);
 
-// Reads and converts every piece of the job's output, master file included.
-void convert_output(const Job& job, Workspace& work);
+// Refuses an output whose piece-0 result file is missing, naming the outputs
+// whose piece-0 files are in the job's directory (when there are any).
+void require_piece0(const Job& job);
+
+// Reads and converts every piece of the job's output, master file included;
+// progress, when given, follows the pieces.
+void convert_output(const Job& job, Workspace& work, ProgressLine* progress = nullptr);
 
 }  // namespace cellplot

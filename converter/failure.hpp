@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace cellplot {
 
@@ -12,6 +13,11 @@ struct Failure {
 
 // Throws Failure{file, cause}; the top level prints "cellplot: file: cause".
 [[noreturn]] void fail(const std::string& file, const std::string& cause);
+
+// text with every byte a terminal would not show as itself written as \xNN:
+// control bytes always, and bytes 0x80 and above too when ascii_only (the
+// bytes of a file's contents; a file name's UTF-8 stays as it is).
+std::string escaped(std::string_view text, bool ascii_only);
 
 // The text of the C library's error number, for causes such as "cannot open".
 std::string system_error_text(int error_number);

@@ -1,6 +1,9 @@
 #include "input.hpp"
 
+#include <cctype>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 #include "binary_reader.hpp"
 #include "failure.hpp"
@@ -63,6 +66,11 @@ void read_header_records(Reader& in, const std::string& name, Header& h)
     h.ncells = in.integer();
     h.nspecies = in.integer();
     in.end_record();
+    // A negative count is a writer's fault; the piece is taken as empty (its
+    // per-cell records are still there, each with no values) rather than
+    // written with a count that no reader of the output can open.
+    if (h.ncells < 0)
+        h.ncells = 0;
     if (h.ncells > max_cells)
         fail(name, "holds " + std::to_string(h.ncells) + " cells, more than the " +
                        std::to_string(max_cells) + " a piece may have");
@@ -82,7 +90,7 @@ void read_records(Reader& in, const std::string& name, Piece& piece)
     const Header& h = piece.header;
     read_header_records(in, name, piece.header);
 
-    const std::int64_t n = h.ncells > 0 ? h.ncells : 0;
+    const std::int64_t n = h.ncells;
     int record = 5;
     in.begin_record(record++, 4 * n);
     in.integers(piece.nlevel.get(), n);
@@ -100,6 +108,33 @@ void read_records(Reader& in, const std::string& name, Piece& piece)
         real_record(piece.velocity(a));
     for (int j = 1; j <= h.nspecies; ++j)
         real_record(piece.species(j));
+}
+
+// When a result file that could not be read looks like the other encoding,
+// says so and how to choose it; otherwise nothing.  A binary file opens with
+// the byte count 8 of its first record; a text file with digits and blanks.
+std::string encoding_hint(const std::string& path, bool text)
+{
+    unsigned char head[64];
+    ssize_t got = -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        got = ::read(fd, head, sizeof head);
+        ::close(fd);
+    }
+    if (got < 4)
+        return "";
+    const bool binary_like = head[0] == 8 && head[1] == 0 && head[2] == 0 && head[3] == 0;
+    bool text_like = true;
+    for (ssize_t k = 0; k < got; ++k)
+        text_like = text_like && (std::isprint(head[k]) || std::isspace(head[k]));
+    if (text && binary_like)
+        return "; it looks like a binary result file: set line 7 of contview.dat to 0 or use "
+               "--encoding=binary";
+    if (!text && text_like)
+        return "; it looks like a text result file: set line 7 of contview.dat to 1 or use "
+               "--encoding=text";
+    return "";
 }
 
 }  // namespace
@@ -130,7 +165,12 @@ void read_result_header(const std::string& path, bool text, Header& header)
 void read_result(const std::string& path, bool text, Piece& piece)
 {
     FileSource source(path);
-    read_result_from(source, text, piece);
+    try {
+        read_result_from(source, text, piece);
+    } catch (Failure& f) {
+        f.cause += encoding_hint(path, text);
+        throw;
+    }
 }
 
 }  // namespace cellplot

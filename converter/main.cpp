@@ -1,19 +1,29 @@
-// cellplot: converts the result files of one output, found in the working
-// directory, into a VTK XML parallel unstructured-grid data set.
+// cellplot: converts the result files of one output of the solver, or of
+// several, into VTK XML parallel unstructured-grid data sets, and lists
+// several in a collection file.
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
+#include <unistd.h>
+#include <vector>
 
+#include "collection.hpp"
 #include "conversion.hpp"
+#include "dir_listing.hpp"
 #include "failure.hpp"
+#include "file_names.hpp"
 #include "input.hpp"
+#include "interrupt.hpp"
 #include "options.hpp"
+#include "progress.hpp"
 
 namespace cellplot {
 namespace {
 
-// The output to convert: the control file's settings, overridden by the
-// command line.
+// What every output of the run shares: the control file's settings,
+// overridden by the command line.
 Job make_job(const Options& options)
 {
     Job job;
@@ -28,11 +38,67 @@ Job make_job(const Options& options)
     return job;
 }
 
-void run(const Options& options)
+// The output numbers to convert, in increasing order.
+std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job)
 {
-    const Job job = make_job(options);
+    if (!options.all_outputs)
+        return options.outputs.empty() ? std::vector<std::int32_t>{job.settings.outnum}
+                                       : options.outputs;
+    std::vector<std::int32_t> found = outputs_present(list_dir(job.dir));
+    if (found.empty())
+        fail(job.dir, "holds no result file of piece 0 (reso000000NNNN.res) to convert");
+    return found;
+}
+
+// Without --overwrite, an output file already there is refused before
+// anything is written.
+void refuse_existing_outputs(const Job& job, const std::vector<std::int32_t>& outnums,
+                             bool collection)
+{
+    const std::vector<std::string> names = list_dir(job.dir);
+    if (collection && std::binary_search(names.begin(), names.end(), collection_file_name))
+        fail(in_dir(job.dir, collection_file_name), already_exists);
+    for (std::int32_t outnum : outnums)
+        if (auto name = output_file_present(names, outnum))
+            fail(in_dir(job.dir, *name), already_exists);
+}
+
+void run(const Options& options, ProgressLine& progress)
+{
+    Job job = make_job(options);
+    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job);
+    const bool collection = outnums.size() > 1;
+    if (!job.overwrite)
+        refuse_existing_outputs(job, outnums, collection);
+
+    std::unique_ptr<OutFile> pvd;
+    if (collection) {
+        pvd = std::make_unique<OutFile>(in_dir(job.dir, collection_file_name), job.overwrite);
+        write_collection_head(*pvd);
+        pvd->flush();
+    }
     Workspace work;
-    convert_output(job, work);
+    for (std::size_t k = 0; k < outnums.size(); ++k) {
+        job.settings.outnum = outnums[k];
+        progress.start_output(job.settings.outnum, k + 1, outnums.size());
+        require_piece0(job);
+        convert_output(job, work, &progress);
+        if (pvd) {
+            write_collection_entry(*pvd, job.settings.outnum);
+            pvd->flush();
+        }
+    }
+    if (pvd) {
+        write_collection_tail(*pvd);
+        pvd->close();
+    }
+}
+
+bool progress_shown(Progress setting)
+{
+    if (setting == Progress::automatic)
+        return ::isatty(STDERR_FILENO) == 1;
+    return setting == Progress::on;
 }
 
 }  // namespace
@@ -53,15 +119,21 @@ int main(int argc, char** argv)
             break;
         }
     } catch (const cellplot::UsageError& e) {
-        std::fprintf(stderr, "cellplot: %s (see cellplot --help)\n", e.message.c_str());
+        std::fprintf(stderr, "cellplot: %s (see cellplot --help)\n",
+                     cellplot::escaped(e.message, false).c_str());
         return 2;
     }
+    cellplot::stop_on_interrupt();
+    cellplot::ProgressLine progress(cellplot::progress_shown(options.progress));
     try {
-        cellplot::run(options);
+        cellplot::run(options, progress);
     } catch (const cellplot::Failure& f) {
-        std::fprintf(stderr, "cellplot: %s: %s\n", f.file.c_str(), f.cause.c_str());
+        progress.clear();
+        std::fprintf(stderr, "cellplot: %s: %s\n", cellplot::escaped(f.file, false).c_str(),
+                     cellplot::escaped(f.cause, false).c_str());
         return 1;
     } catch (const std::bad_alloc&) {
+        progress.clear();
         std::fprintf(stderr, "cellplot: out of memory\n");
         return 1;
     }

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "failure.hpp"
+#include "interrupt.hpp"
+#include "progress.hpp"
 
 namespace cellplot {
 
@@ -21,12 +23,15 @@ OutFile::OutFile(std::string name, bool overwrite)
     }
     pos_ = buf_.get();
     limit_ = pos_ + buffer_size;
+    note_open(name_.c_str());
 }
 
 OutFile::~OutFile()
 {
-    if (fd_ >= 0)
+    if (fd_ >= 0) {
+        note_closed(name_.c_str());
         ::close(fd_);
+    }
 }
 
 void OutFile::flush()
@@ -40,8 +45,10 @@ void OutFile::flush()
             fail(name_, "cannot write: " + system_error_text(errno));
         }
         p += done;
+        total_written_ += static_cast<std::uint64_t>(done);
     }
     pos_ = buf_.get();
+    progress_tick();
 }
 
 void OutFile::put(std::string_view text)
@@ -58,6 +65,7 @@ void OutFile::put(std::string_view text)
 void OutFile::close()
 {
     flush();
+    note_closed(name_.c_str());
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)

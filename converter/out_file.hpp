@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@ namespace cellplot {
 
 // The cause given when an output file exists and may not be replaced.
 inline constexpr const char* already_exists =
-    "already exists; remove it first to convert this output again";
+    "already exists; remove it first or use --overwrite";
 
 class OutFile {
 public:
@@ -40,6 +41,9 @@ public:
 
     const std::string& name() const { return name_; }
 
+    // Bytes written to disk by all output files of the process so far.
+    static std::uint64_t total_written() { return total_written_; }
+
     static constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
 private:
@@ -48,6 +52,7 @@ private:
     std::unique_ptr<char[]> buf_;
     char* pos_;
     char* limit_;
+    static inline std::uint64_t total_written_ = 0;
 };
 
 }  // namespace cellplot

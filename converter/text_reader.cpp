@@ -216,8 +216,8 @@ std::string TextReader::token_text() const
 {
     std::size_t n = static_cast<std::size_t>(tok_end_ - tok_);
     if (n > 40)
-        return std::string(tok_, 40) + "...";
-    return std::string(tok_, n);
+        return escaped(std::string_view(tok_, 40), true) + "...";
+    return escaped(std::string_view(tok_, n), true);
 }
 
 void TextReader::begin_record(int number, std::int64_t)

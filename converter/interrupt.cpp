@@ -1,0 +1,80 @@
+#include "interrupt.hpp"
+
+#include <csignal>
+#include <cstring>
+#include <unistd.h>
+
+namespace cellplot {
+namespace {
+
+// A run has at most three output files open at once: the collection, a
+// master and a piece file.  The handler only reads these; a name is in its
+// slot before the count that exposes it is raised.
+constexpr int max_open = 4;
+const char* volatile open_names[max_open];
+volatile std::sig_atomic_t open_count = 0;
+volatile std::sig_atomic_t progress_shown = 0;
+
+void say(const char* text)
+{
+    std::size_t n = std::strlen(text);
+    while (n > 0) {
+        const ssize_t done = ::write(STDERR_FILENO, text, n);
+        if (done <= 0)
+            return;
+        text += done;
+        n -= static_cast<std::size_t>(done);
+    }
+}
+
+// Only async-signal-safe calls: write and _exit.
+extern "C" void on_signal(int signal)
+{
+    if (progress_shown)
+        say("\r\x1b[K");
+    const int n = open_count;
+    if (n > 0 && n <= max_open) {
+        say("cellplot: ");
+        say(open_names[n - 1]);
+        say(": interrupted; this file is incomplete\n");
+    } else {
+        say("cellplot: interrupted\n");
+    }
+    ::_exit(128 + signal);
+}
+
+}  // namespace
+
+void stop_on_interrupt()
+{
+    struct sigaction action {};
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void note_open(const char* name)
+{
+    const int n = open_count;
+    if (n < max_open) {
+        open_names[n] = name;
+        open_count = n + 1;  // the name is in place before it is counted
+    }
+}
+
+void note_closed(const char* name)
+{
+    const int n = open_count;
+    if (n > 0 && open_names[n - 1] == name)
+        open_count = n - 1;
+}
+
+void note_progress_shown(bool shown)
+{
+    progress_shown = shown;
+}
+
+}  // namespace cellplot

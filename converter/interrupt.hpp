@@ -1,0 +1,21 @@
+// Stopping at once on SIGINT or SIGTERM.  The handler clears the progress
+// line if one is shown, prints one line naming the output file being written
+// (the innermost one open: a piece file, else the master, else the
+// collection) and saying that it is incomplete, and exits with status 128 +
+// the signal's number.  It flushes nothing and removes nothing: every other
+// file stays as it is, and the master holds every line added so far.
+#pragma once
+
+namespace cellplot {
+
+void stop_on_interrupt();
+
+// Output files open for writing, innermost last; OutFile keeps the list.
+// name must stay valid until the matching note_closed.
+void note_open(const char* name);
+void note_closed(const char* name);
+
+// Whether the progress line is on the terminal now (the handler clears it).
+void note_progress_shown(bool shown);
+
+}  // namespace cellplot
