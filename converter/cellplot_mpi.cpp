@@ -5,11 +5,12 @@
 // cellplot, so it holds the same bytes whatever the number of processes.
 //
 // The steps: every rank parses the same command line; rank 0 reads the
-// control file and the header of piece 0 of each output and spreads what the
-// pieces need; the ranks look at their share of the files (sizes, outputs
-// already there) and gather the results, so that a missing piece or an
-// existing output stops the job before any file is written; each rank
-// converts its pairs; after a rendezvous rank 0 writes the master files.
+// control file, refuses outputs already there, reads the header of piece 0
+// of each output and spreads what the pieces need; the ranks look up the
+// sizes of their share of the result files and gather them, so that a
+// missing piece stops the job before any file is written and the work is
+// shared by size; each rank converts its pairs; after a rendezvous rank 0
+// writes the master files and the collection.
 #include <mpi.h>
 
 #include <cerrno>
@@ -24,11 +25,16 @@
 
 #include "byte_source.hpp"
 #include "cellkeys.h"
+#include "collection.hpp"
 #include "conversion.hpp"
 #include "failure.hpp"
+#include "file_names.hpp"
 #include "input.hpp"
+#include "interrupt.hpp"
 #include "options.hpp"
 #include "out_file.hpp"
+#include "progress.hpp"
+#include "run_plan.hpp"
 #include "work_share.hpp"
 
 namespace cellplot {
@@ -43,7 +49,8 @@ constexpr double file_cost_bytes = 64 * 1024;
 
 void report(const Failure& f)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", program, f.file.c_str(), f.cause.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", program, escaped(f.file, false).c_str(),
+                 escaped(f.cause, false).c_str());
 }
 
 [[noreturn]] void end_job()
@@ -53,26 +60,14 @@ void report(const Failure& f)
     std::abort();  // not reached: msg_fail_all ends every process
 }
 
-// A job as the command line gives it, before the settings are known.
+// A job as the command line gives it, on ranks other than 0, which take
+// the settings from rank 0.
 Job job_of(const Options& options)
 {
     Job job;
     job.dir = options.dir;
     job.style = options.style;
     job.overwrite = options.overwrite;
-    return job;
-}
-
-// Rank 0: the output to convert, with the control file's settings
-// overridden by the command line.
-Job make_job(const Options& options)
-{
-    Job job = job_of(options);
-    read_control(job.dir, job.settings);
-    if (options.output)
-        job.settings.outnum = *options.output;
-    if (options.textmode)
-        job.settings.textmode = *options.textmode;
     return job;
 }
 
@@ -108,20 +103,26 @@ void unpack(const std::int32_t* w, Output& o)
     std::memcpy(&o.piece0.rootsize, w + 5, sizeof o.piece0.rootsize);
 }
 
-// Rank 0: the outputs to convert and what their piece 0 says.  Refuses, as
-// cellplot would, a missing or bad piece 0, a size table that does not fit
-// and an existing master file.
+// Rank 0: the outputs to convert and what their piece 0 says.  Refuses
+// what cellplot refuses before it writes, or at piece 0 of an output: an
+// existing output file, a missing or bad piece 0, a size table that does not
+// fit.
 std::vector<Output> plan_outputs(const Options& options)
 {
-    std::vector<Output> outputs;
-    Output o;
-    o.job = make_job(options);
-    const std::string file = result_path(o.job, 0);
-    read_result_header(file, o.job.settings.textmode != 0, o.piece0);
-    o.context = make_context(o.piece0, file);
-    if (!o.job.overwrite && file_exists(master_path(o.job)))
-        fail(master_path(o.job), already_exists);
-    outputs.push_back(o);
+    const Job job = make_job(options);
+    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job);
+    if (!job.overwrite)
+        refuse_existing_outputs(job, outnums, outnums.size() > 1);
+    std::vector<Output> outputs(outnums.size());
+    for (std::size_t k = 0; k < outnums.size(); ++k) {
+        Output& o = outputs[k];
+        o.job = job;
+        o.job.settings.outnum = outnums[k];
+        require_piece0(o.job);
+        const std::string file = result_path(o.job, 0);
+        read_result_header(file, o.job.settings.textmode != 0, o.piece0);
+        o.context = make_context(o.piece0, file);
+    }
     return outputs;
 }
 
@@ -178,43 +179,24 @@ std::vector<Pair> list_pairs(const std::vector<Output>& outputs)
     return pairs;
 }
 
-// What a look at a pair's files found, as one double: the result file's
-// size in bytes, or one of these.
-constexpr double piece_file_exists = -1;
-double unreadable(int error_number) { return -1.0 - error_number; }
-
+// The size of a pair's result file, or minus one less the error number
+// when it cannot be read.
 double look_at(const Job& job, std::int32_t ipiece)
 {
     struct stat st;
     if (::stat(result_path(job, ipiece).c_str(), &st) != 0)
-        return unreadable(errno);
+        return -1.0 - errno;
     if (S_ISDIR(st.st_mode))
-        return unreadable(EISDIR);
-    if (!job.overwrite && file_exists(piece_path(job, ipiece)))
-        return piece_file_exists;
+        return -1.0 - EISDIR;
     return static_cast<double>(st.st_size);
-}
-
-// Rank 0: the failure that a look found, as cellplot would report it.
-void report_look(const Job& job, std::int32_t ipiece, double found)
-{
-    try {
-        if (found == piece_file_exists)
-            fail(piece_path(job, ipiece), already_exists);
-        const std::string input = result_path(job, ipiece);
-        FileSource source(input);  // fails with the cause cellplot gives
-        fail(input, "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
-    } catch (const Failure& f) {
-        report(f);
-    }
 }
 
 // Every rank looks at every nprocs-th pair and all ranks gather what was
 // found, so that the file system's metadata is asked in parallel.  Gives
 // every rank the result file sizes of all pairs.  A result file that cannot
-// be read or a piece file that exists is refused here, before any file is
-// written: the first such pair in the run's order is reported by rank 0 and
-// false returned everywhere.  Collective.
+// be read is refused here, before any file is written: rank 0 reports the
+// first in the run's order, with the cause cellplot gives, and every rank
+// returns false.  Collective.
 bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
                    std::int32_t nprocs, std::int32_t rank, std::vector<double>& sizes)
 {
@@ -233,9 +215,17 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
     for (std::int64_t i = 0; i < n; ++i) {
         const double found = all[static_cast<std::size_t>((i % nprocs) * per + i / nprocs)];
         if (found < 0) {
-            const Pair& pair = pairs[static_cast<std::size_t>(i)];
-            if (rank == 0)
-                report_look(outputs[static_cast<std::size_t>(pair.output)].job, pair.ipiece, found);
+            if (rank == 0) {
+                const Pair& pair = pairs[static_cast<std::size_t>(i)];
+                const std::string input =
+                    result_path(outputs[static_cast<std::size_t>(pair.output)].job, pair.ipiece);
+                try {
+                    FileSource source(input);  // fails with the cause cellplot gives
+                    fail(input, "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
+                } catch (const Failure& f) {
+                    report(f);
+                }
+            }
             return false;
         }
         sizes[static_cast<std::size_t>(i)] = found;
@@ -244,25 +234,37 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
 }
 
 // This rank's share of the pairs: read and convert each piece, write its
-// file.  A failure ends the whole job.
+// file.  A failure ends the whole job.  The progress line (shown on rank 0
+// only) follows this rank's share, which is about 1/nprocs of the run.
 void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
-                   std::int64_t begin, std::int64_t end)
+                   std::int64_t begin, std::int64_t end, ProgressLine& progress)
 {
     Workspace work;
+    std::int32_t output = -1;
     for (std::int64_t i = begin; i < end; ++i) {
         const Pair& pair = pairs[static_cast<std::size_t>(i)];
         const Output& o = outputs[static_cast<std::size_t>(pair.output)];
+        if (pair.output != output) {
+            output = pair.output;
+            progress.start_output(o.job.settings.outnum, static_cast<std::size_t>(output) + 1,
+                                  outputs.size());
+        }
+        progress.start_piece(pair.ipiece, o.context.npieces);
         try {
             read_piece(o.job, pair.ipiece, *work.piece);
             convert_piece(o.job, o.context, pair.ipiece, work);
         } catch (const Failure& f) {
+            progress.clear();
             report(f);
             end_job();
         }
+        progress.piece_done(work.piece->header.ncells);
     }
+    progress.clear();
 }
 
-// Rank 0, once every piece file is written: the master file of each output.
+// Rank 0, once every piece file is written: the master file of each
+// output and, for several, the collection that lists them.
 void write_masters(const std::vector<Output>& outputs)
 {
     for (const Output& o : outputs) {
@@ -270,6 +272,15 @@ void write_masters(const std::vector<Output>& outputs)
         for (std::int32_t p = 0; p < o.context.npieces; ++p)
             add_master_piece(*master, o.job, p);
         finish_master(*master);
+    }
+    if (outputs.size() > 1) {
+        const Job& job = outputs.front().job;
+        OutFile pvd(in_dir(job.dir, collection_file_name), job.overwrite);
+        write_collection_head(pvd);
+        for (const Output& o : outputs)
+            write_collection_entry(pvd, o.job.settings.outnum);
+        write_collection_tail(pvd);
+        pvd.close();
     }
 }
 
@@ -285,8 +296,9 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
     for (double& w : weights)
         w += file_cost_bytes;
     const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
+    ProgressLine progress(rank == 0 && progress_shown(options.progress));
     convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
-                  first[static_cast<std::size_t>(rank) + 1]);
+                  first[static_cast<std::size_t>(rank) + 1], progress);
     msg_rendezvous();
 
     std::int32_t status = 0;
@@ -333,11 +345,12 @@ int main(int argc, char** argv)
         }
     } catch (const cellplot::UsageError& e) {
         if (rank == 0)
-            std::fprintf(stderr, "%s: %s (see %s --help)\n", cellplot::program, e.message.c_str(),
-                         cellplot::program);
+            std::fprintf(stderr, "%s: %s (see %s --help)\n", cellplot::program,
+                         cellplot::escaped(e.message, false).c_str(), cellplot::program);
         status = 2;
     }
     if (status < 0) {
+        cellplot::stop_on_interrupt();
         try {
             status = cellplot::run(options, nprocs, rank);
         } catch (const std::bad_alloc&) {

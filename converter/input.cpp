@@ -153,12 +153,17 @@ void read_result_from(ByteSource& source, bool text, Piece& piece)
 void read_result_header(const std::string& path, bool text, Header& header)
 {
     FileSource source(path);
-    if (text) {
-        TextReader in(source);
-        read_header_records(in, source.name(), header);
-    } else {
-        BinaryReader in(source);
-        read_header_records(in, source.name(), header);
+    try {
+        if (text) {
+            TextReader in(source);
+            read_header_records(in, source.name(), header);
+        } else {
+            BinaryReader in(source);
+            read_header_records(in, source.name(), header);
+        }
+    } catch (Failure& f) {
+        f.cause += encoding_hint(path, text);
+        throw;
     }
 }
 

@@ -88,24 +88,28 @@ const std::vector<OutputSpec> outputs = {
     {4, {12, 0, 30}, 0},
 };
 
-TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_and_format)
+TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_output)
 {
     struct Case {
         bool binary_input;
         std::string options;
     };
     const Case cases[] = {
-        {false, "--output 3"},
-        {true, "--encoding binary --output 4 --format binary"},
+        {false, "--outputs 3,4"},
+        {true, "--encoding binary --outputs all --format binary"},
         {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
         {true, "--encoding binary --output 3 --format binary --compress zlib"},
+        {false, "--outputs 3-4 --overwrite"},  // over earlier files of the outputs
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         ScratchDir serial, parallel;
-        for (const OutputSpec& o : outputs) {
-            write_output(serial, o, c.binary_input);
-            write_output(parallel, o, c.binary_input);
+        for (const ScratchDir* dir : {&serial, &parallel}) {
+            for (const OutputSpec& o : outputs)
+                write_output(*dir, o, c.binary_input);
+            if (c.options.find("--overwrite") != std::string::npos)
+                for (const char* name : {"pview.pvd", "pview0003.pvtu", "view0000010004.vtu"})
+                    dir->write(name, "an earlier run's file, longer than some of the new ones");
         }
         const ScratchDir::Result s = serial.run(cellplot, c.options);
         ASSERT_EQ(s.status, 0) << s.err;

@@ -1,0 +1,59 @@
+#include "run_plan.hpp"
+
+#include <algorithm>
+#include <string>
+#include <unistd.h>
+
+#include "collection.hpp"
+#include "dir_listing.hpp"
+#include "failure.hpp"
+#include "file_names.hpp"
+#include "input.hpp"
+#include "out_file.hpp"
+
+namespace cellplot {
+
+Job make_job(const Options& options)
+{
+    Job job;
+    job.dir = options.dir;
+    job.style = options.style;
+    job.overwrite = options.overwrite;
+    read_control(job.dir, job.settings);
+    if (options.output)
+        job.settings.outnum = *options.output;
+    if (options.textmode)
+        job.settings.textmode = *options.textmode;
+    return job;
+}
+
+std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job)
+{
+    if (!options.all_outputs)
+        return options.outputs.empty() ? std::vector<std::int32_t>{job.settings.outnum}
+                                       : options.outputs;
+    std::vector<std::int32_t> found = outputs_present(list_dir(job.dir));
+    if (found.empty())
+        fail(job.dir, "holds no result file of piece 0 (reso000000NNNN.res) to convert");
+    return found;
+}
+
+void refuse_existing_outputs(const Job& job, const std::vector<std::int32_t>& outnums,
+                             bool collection)
+{
+    const std::vector<std::string> names = list_dir(job.dir);
+    if (collection && std::binary_search(names.begin(), names.end(), collection_file_name))
+        fail(in_dir(job.dir, collection_file_name), already_exists);
+    for (std::int32_t outnum : outnums)
+        if (auto name = output_file_present(names, outnum))
+            fail(in_dir(job.dir, *name), already_exists);
+}
+
+bool progress_shown(Progress setting)
+{
+    if (setting == Progress::automatic)
+        return ::isatty(STDERR_FILENO) == 1;
+    return setting == Progress::on;
+}
+
+}  // namespace cellplot

@@ -1,0 +1,32 @@
+// What a run converts, decided before anything is written: the job that the
+// control file and the command line make, the output numbers, and the
+// refusal of output files already there.  Shared by cellplot and its MPI
+// twin so that both convert the same outputs and refuse the same files.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "conversion.hpp"
+#include "options.hpp"
+
+namespace cellplot {
+
+// What every output of the run shares: the control file's settings,
+// overridden by the command line.
+Job make_job(const Options& options);
+
+// The output numbers to convert, in increasing order; refuses --outputs all
+// in a directory without any piece-0 result file.
+std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job);
+
+// Without --overwrite, an output file already there (the collection when
+// there is one, a master or any piece file of the outputs) is refused.
+void refuse_existing_outputs(const Job& job, const std::vector<std::int32_t>& outnums,
+                             bool collection);
+
+// Whether the progress line is shown: as asked, or by default when standard
+// error is a terminal.
+bool progress_shown(Progress setting);
+
+}  // namespace cellplot
