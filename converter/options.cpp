@@ -170,9 +170,12 @@ const char* usage_text()
            "                             0-20,25, or all found in DIR; also writes pview.pvd\n"
            "  --encoding=text|binary     result file encoding (default: line 7 of contview.dat)\n"
            "Run:\n"
-           "  --overwrite                replace earlier files of the outputs converted\n"
+           "  --overwrite                replace earlier files of the outputs converted and\n"
+           "                             pview.pvd (without it, a run refuses before it\n"
+           "                             writes anything when one of them exists)\n"
            "  --progress, --quiet        force the progress line on or off (default: on when\n"
-           "                             standard error is a terminal)\n"
+           "                             standard error is a terminal): output, piece,\n"
+           "                             cells per second, bytes written\n"
            "  -h, --help                 print this text\n"
            "  --version                  print the version\n"
            "\n"
@@ -186,9 +189,13 @@ const char* usage_text()
            "Files written (never over an existing file unless --overwrite):\n"
            "  pviewNNNN.pvtu        the master file\n"
            "  viewPPPPPPNNNN.vtu    one piece file per piece\n"
+           "  pview.pvd             the collection, when several outputs are converted\n"
            "\n"
-           "On any failure it prints one line \"cellplot: FILE: CAUSE\" and exits with status 1;\n"
-           "a command line it cannot take exits with status 2.\n";
+           "Exit status: 0 done; 1 a file could not be opened, read or written (one line\n"
+           "\"cellplot: FILE: CAUSE\" says which; a master file left behind lacks only its\n"
+           "closing lines); 2 a command line it cannot take; 130 or 143 interrupted by\n"
+           "SIGINT or SIGTERM (one line names the file left incomplete).\n"
+           "The manual page cellplot(1) says more.\n";
 }
 
 }  // namespace cellplot

@@ -46,14 +46,13 @@ void ProgressLine::start_output(std::int32_t outnum, std::size_t k, std::size_t 
     output_ = "output " + std::to_string(outnum);
     if (n > 1)
         output_ += " (" + std::to_string(k) + " of " + std::to_string(n) + ")";
-    update(true);
 }
 
 void ProgressLine::start_piece(std::int32_t ipiece, std::int32_t npieces)
 {
     ipiece_ = ipiece;
     npieces_ = npieces;
-    update();
+    update(ipiece == 0);  // a new output is shown at once
 }
 
 void ProgressLine::piece_done(std::int64_t ncells)

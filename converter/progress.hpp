@@ -20,7 +20,8 @@ public:
 
     // Output outnum, the k-th (1-based) of n converted in this run.
     void start_output(std::int32_t outnum, std::size_t k, std::size_t n);
-    // Piece ipiece (0-based) of npieces is being converted.
+    // Piece ipiece (0-based) of npieces is being converted; piece 0 is
+    // drawn at once.
     void start_piece(std::int32_t ipiece, std::int32_t npieces);
     // A piece of ncells cells has been written.
     void piece_done(std::int64_t ncells);

@@ -214,10 +214,16 @@ void TextReader::refuse(const std::string& cause) const
 
 std::string TextReader::token_text() const
 {
-    std::size_t n = static_cast<std::size_t>(tok_end_ - tok_);
-    if (n > 40)
-        return escaped(std::string_view(tok_, 40), true) + "...";
-    return escaped(std::string_view(tok_, n), true);
+    // At most 40 characters of message, escapes included.
+    constexpr std::size_t shown = 40;
+    std::string text;
+    for (const char* p = tok_; p < tok_end_; ++p) {
+        const std::string c = escaped(std::string_view(p, 1), true);
+        if (text.size() + c.size() > shown)
+            return text + "...";
+        text += c;
+    }
+    return text;
 }
 
 void TextReader::begin_record(int number, std::int64_t)

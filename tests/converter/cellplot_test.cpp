@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -641,4 +643,82 @@ TEST(cellplot_command_line, help_and_version_print_and_convert_nothing)
     auto two = dir.run(cellplot, "one two");
     EXPECT_EQ(two.status, 2);
     EXPECT_FALSE(dir.exists("pview0000.pvtu"));
+}
+
+TEST(cellplot_run, output_encoding_and_directory_on_the_command_line_override_the_control_file)
+{
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "run");
+    results::write_binary(two_cells(), dir.file("run/reso0000000003.res"));
+    // The control file says text and output 12.
+    dir.write("run/contview.dat", control("1", "12"));
+    auto r = dir.run(cellplot, "--output 3 --encoding=binary run");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.read("run/view0000000003.vtu"), two_cells_piece);
+    EXPECT_TRUE(dir.exists("run/pview0003.pvtu"));
+    EXPECT_FALSE(dir.exists("pview0003.pvtu"));
+}
+
+TEST(cellplot_run, a_failure_in_piece_two_leaves_the_master_with_its_head_and_two_piece_lines)
+{
+    ScratchDir dir;
+    auto p = two_cells();
+    p.npieces = 3;
+    for (int ip = 0; ip < 2; ++ip)
+        results::write_text(p, dir.file(results::result_name(ip, 0)));
+    dir.write("reso0000020000.res", "1 1\n1 1 1\n1 0 4 2 0\n0 0 0 0\n1 2\n0.25\n");
+    auto r = dir.run(cellplot);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "cellplot: reso0000020000.res: ends in record 6 after 1 values; a real "
+                     "expected\n");
+    const std::string piece_line_0 = "    <Piece Source=\"view0000000000.vtu\"/>" +
+                                     std::string(39, ' ') + "\n";
+    const std::string head = two_cells_master.substr(0, two_cells_master.find(piece_line_0));
+    std::string piece_line_1 = piece_line_0;
+    piece_line_1.replace(piece_line_1.find("view000000"), 10, "view000001");
+    EXPECT_EQ(dir.read("pview0000.pvtu"), head + piece_line_0 + piece_line_1);
+    EXPECT_EQ(dir.read("view0000010000.vtu"), two_cells_piece);
+    EXPECT_FALSE(dir.exists("view0000020000.vtu"));
+}
+
+TEST(cellplot_run, messages_say_what_to_change)
+{
+    struct Case {
+        const char* what;
+        const char* args;
+        std::function<void(const ScratchDir&)> make;
+        std::string expected_message;
+    };
+    const Case cases[] = {
+        {"a binary file read as text", "",
+         [](const ScratchDir& d) { results::write_binary(two_cells(), d.file("reso0000000000.res")); },
+         "cellplot: reso0000000000.res: line 1: cannot read "
+         "'\\x08\\x00\\x00\\x00\\x01\\x00\\x00\\x00\\x01\\x00...' as an integer; it looks like a "
+         "binary result file: set line 7 of contview.dat to 0 or use --encoding=binary\n"},
+        {"a text file read as binary", "--encoding binary",
+         [](const ScratchDir& d) { d.write("reso0000000000.res", two_cells_text); },
+         "cellplot: reso0000000000.res: ends inside record 1; it looks like a text result file: set line 7 of contview.dat to 1 or use "
+         "--encoding=text\n"},
+        {"another output's files", "sub",
+         [](const ScratchDir& d) {
+             std::filesystem::create_directory(d.path() / "sub");
+             for (int outnum : {12, 13, 14, 20, 21})
+                 d.write("sub/" + results::result_name(0, outnum), two_cells_text);
+             d.write("sub/" + results::result_name(1, 30), two_cells_text);
+         },
+         "cellplot: sub/reso0000000000.res: cannot open: No such file or directory; found outputs "
+         "12-14, 20, 21; set line 10 of contview.dat or use --output\n"},
+        {"no outputs for all", "--outputs all",
+         [](const ScratchDir& d) { d.write("reso0000010000.res", two_cells_text); },
+         "cellplot: .: holds no result file of piece 0 (reso000000NNNN.res) to convert\n"},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        c.make(dir);
+        auto r = dir.run(cellplot, c.args);
+        EXPECT_EQ(r.status, 1) << c.what;
+        EXPECT_EQ(r.err, c.expected_message) << c.what;
+        EXPECT_FALSE(dir.exists("pview0000.pvtu")) << c.what;
+    }
 }
