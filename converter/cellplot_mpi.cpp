@@ -42,6 +42,20 @@ namespace {
 
 constexpr const char* program = "cellplot-mpi";
 
+// What --help prints before cellplot's own text.
+constexpr const char* mpi_usage_text =
+    "Usage: mpiexec -n P cellplot-mpi [OPTION]... [DIR]\n"
+    "\n"
+    "Converts what cellplot converts, sharing the pieces among the P processes of an\n"
+    "MPI job by the size of their result files; every file it writes holds the bytes\n"
+    "that cellplot writes with the same options.  Process 0 writes the master files\n"
+    "and pview.pvd once every piece is written.  Existing outputs and missing result\n"
+    "files are refused before anything is written; any other failure prints\n"
+    "\"cellplot-mpi: FILE: CAUSE\" and ends every process with status 1.  The progress\n"
+    "line follows process 0's pieces.  The manual page cellplot-mpi(1) says more.\n"
+    "The options are cellplot's:\n"
+    "\n";
+
 // Opening, creating and closing a file costs about as much as converting
 // this many bytes of it; added to every piece's weight so that empty pieces
 // still count.
@@ -331,8 +345,10 @@ int main(int argc, char** argv)
     try {
         switch (cellplot::parse_command_line(argc, argv, options)) {
         case cellplot::Action::help:
-            if (rank == 0)
+            if (rank == 0) {
+                std::fputs(cellplot::mpi_usage_text, stdout);
                 std::fputs(cellplot::usage_text(), stdout);
+            }
             status = 0;
             break;
         case cellplot::Action::version:
