@@ -5,8 +5,10 @@
 // nearest float (Float32); NaN and infinities stay IEEE values.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "appended_data.hpp"
 #include "vtk_words.hpp"
@@ -119,6 +121,16 @@ void put_counts(AppendedData& data, std::int32_t n, int per_cell, std::int32_t f
     }
 }
 
+void put_types(AppendedData& data, std::int32_t n, std::uint8_t type)
+{
+    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
+        const std::size_t m = static_cast<std::size_t>(std::min(cells_per_chunk, n - i));
+        char* p = data.room(m);
+        std::memset(p, type, m);
+        data.advance(p + m);
+    }
+}
+
 }  // namespace
 
 void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
@@ -137,7 +149,6 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
             "    <Piece NumberOfPoints=\"" + std::to_string(8 * cells64) +
             "\" NumberOfCells=\"" + std::to_string(cells64) + "\">\n"
             "      <CellData Vectors=\"Velocity\" Scalars=\"Density\">\n");
-    // Declared in the order their data follow.
     std::uint64_t slot[4 + 5 + max_species];
     int nslots = 0;
     slot[nslots++] = declare(out, type + " Name=\"Velocity\" NumberOfComponents=\"3\"");
@@ -154,43 +165,46 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
     out.put("      </Cells>\n    </Piece>\n  </UnstructuredGrid>\n"
             "  <AppendedData encoding=\"raw\">\n   _");
 
+    // The data follow in the reverse of the declaration order.  Any order
+    // is valid VTK; this one keeps meshio's raw-data reader (5.x) right: it
+    // finds each array by the text of its offset while it rewrites the
+    // offsets of the arrays before it, and in this order the array's own
+    // declaration comes first in its search.
+    struct Job {
+        std::uint64_t nbytes;
+        std::function<void(AppendedData&)> put;
+    };
+    std::vector<Job> jobs;
+    jobs.push_back({3 * real * cells64, [&](AppendedData& d) {
+                        single ? put_velocity<float>(d, piece, n) : put_velocity<double>(d, piece, n);
+                    }});
+    for (const double* v : {piece.drun.get(), piece.erun.get(), piece.trun.get(), piece.prun.get()})
+        jobs.push_back({real * cells64, [&, v](AppendedData& d) {
+                            single ? put_reals<float>(d, v, n) : put_reals<double>(d, v, n);
+                        }});
+    for (std::int32_t j = 1; j <= nspecies; ++j)
+        jobs.push_back({real * cells64, [&, j](AppendedData& d) {
+                            const double* v = piece.species(j);
+                            single ? put_reals<float>(d, v, n) : put_reals<double>(d, v, n);
+                        }});
+    jobs.push_back({24 * real * cells64, [&](AppendedData& d) {
+                        single ? put_points<float>(d, cells, n, shape)
+                               : put_points<double>(d, cells, n, shape);
+                    }});
+    jobs.push_back({8 * sizeof(std::int32_t) * cells64,
+                    [&](AppendedData& d) { put_counts(d, n, 8, 0, 1); }});
+    jobs.push_back({sizeof(std::int32_t) * cells64,
+                    [&](AppendedData& d) { put_counts(d, n, 1, 8, 8); }});
+    jobs.push_back({cells64, [&](AppendedData& d) { put_types(d, n, shape.vtk_type); }});
+
     const std::uint64_t base = out.position();
     AppendedData data(out, style.compress);
-    int next_slot = 0;
-    auto begin = [&](std::uint64_t nbytes) {
-        set_offset(out, slot[next_slot++], out.position() - base);
-        data.begin(nbytes);
-    };
-    auto reals = [&](const double* v) {
-        begin(real * cells64);
-        single ? put_reals<float>(data, v, n) : put_reals<double>(data, v, n);
+    for (int k = nslots - 1; k >= 0; --k) {
+        set_offset(out, slot[k], out.position() - base);
+        data.begin(jobs[static_cast<std::size_t>(k)].nbytes);
+        jobs[static_cast<std::size_t>(k)].put(data);
         data.end();
-    };
-
-    begin(3 * real * cells64);
-    single ? put_velocity<float>(data, piece, n) : put_velocity<double>(data, piece, n);
-    data.end();
-    for (const double* v : {piece.drun.get(), piece.erun.get(), piece.trun.get(), piece.prun.get()})
-        reals(v);
-    for (std::int32_t j = 1; j <= nspecies; ++j)
-        reals(piece.species(j));
-    begin(24 * real * cells64);
-    single ? put_points<float>(data, cells, n, shape) : put_points<double>(data, cells, n, shape);
-    data.end();
-    begin(8 * sizeof(std::int32_t) * cells64);
-    put_counts(data, n, 8, 0, 1);
-    data.end();
-    begin(sizeof(std::int32_t) * cells64);
-    put_counts(data, n, 1, 8, 8);
-    data.end();
-    begin(cells64);
-    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
-        const std::size_t m = static_cast<std::size_t>(std::min(cells_per_chunk, n - i));
-        char* p = data.room(m);
-        std::memset(p, shape.vtk_type, m);
-        data.advance(p + m);
     }
-    data.end();
     out.put("\n  </AppendedData>\n</VTKFile>\n");
 }
 
