@@ -11,6 +11,7 @@
 #include "conversion.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
+#include "fields.hpp"
 #include "fuzz_target.hpp"
 #include "input.hpp"
 #include "limits.hpp"
