@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <type_traits>
 #include <vector>
 
 #include "byte_source.hpp"
@@ -93,28 +94,26 @@ struct Output {
     OutputContext context;
 };
 
-// What travels from rank 0 for each output, as integers for msg_spread_ints
-// (the real as its two 32-bit halves, so that it arrives bit for bit).
-constexpr int output_ints = 7;
+// What travels from rank 0 for each output: its settings and piece 0's
+// whole header, byte for byte as 32-bit words for msg_spread_ints, so that
+// every rank makes the context from exactly what rank 0 read.
+static_assert(std::is_trivially_copyable_v<Settings> && std::is_trivially_copyable_v<Header>);
+static_assert(sizeof(Settings) % 4 == 0 && sizeof(Header) % 4 == 0);
+constexpr std::size_t output_words = (sizeof(Settings) + sizeof(Header)) / 4;
 
 void pack(const Output& o, std::int32_t* w)
 {
-    w[0] = o.job.settings.textmode;
-    w[1] = o.job.settings.outnum;
-    w[2] = o.piece0.npieces;
-    w[3] = o.piece0.nspecies;
-    w[4] = o.piece0.nlevels;
-    std::memcpy(w + 5, &o.piece0.rootsize, sizeof o.piece0.rootsize);
+    std::memcpy(w, &o.job.settings, sizeof(Settings));
+    std::memcpy(reinterpret_cast<char*>(w) + sizeof(Settings), &o.piece0, sizeof(Header));
 }
 
 void unpack(const std::int32_t* w, Output& o)
 {
-    o.job.settings.textmode = w[0];
-    o.job.settings.outnum = w[1];
-    o.piece0.npieces = w[2];
-    o.piece0.nspecies = w[3];
-    o.piece0.nlevels = w[4];
-    std::memcpy(&o.piece0.rootsize, w + 5, sizeof o.piece0.rootsize);
+    // Both are trivially copyable; only their default member values make
+    // them non-trivial to construct.
+    std::memcpy(static_cast<void*>(&o.job.settings), w, sizeof(Settings));
+    std::memcpy(static_cast<void*>(&o.piece0), reinterpret_cast<const char*>(w) + sizeof(Settings),
+                sizeof(Header));
 }
 
 // Rank 0: the outputs to convert and what their piece 0 says.  Refuses
@@ -158,10 +157,10 @@ bool spread_plan(const Options& options, std::int32_t rank, std::vector<Output>&
     msg_spread_ints(&count, nullptr, &one, &root);
     if (count < 0)
         return false;
-    std::vector<std::int32_t> words(static_cast<std::size_t>(count) * output_ints);
+    std::vector<std::int32_t> words(static_cast<std::size_t>(count) * output_words);
     if (rank == 0)
         for (std::size_t k = 0; k < outputs.size(); ++k)
-            pack(outputs[k], &words[k * output_ints]);
+            pack(outputs[k], &words[k * output_words]);
     const auto nwords = static_cast<std::int32_t>(words.size());
     msg_spread_ints(words.data(), nullptr, &nwords, &root);
     if (rank != 0) {
@@ -171,7 +170,7 @@ bool spread_plan(const Options& options, std::int32_t rank, std::vector<Output>&
         for (std::size_t k = 0; k < outputs.size(); ++k) {
             Output& o = outputs[k];
             o.job = job_of(options);
-            unpack(&words[k * output_ints], o);
+            unpack(&words[k * output_words], o);
             o.context = make_context(o.piece0, result_path(o.job, 0));
         }
     }
