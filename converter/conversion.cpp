@@ -6,6 +6,7 @@
 #include "dir_listing.hpp"
 
 #include "failure.hpp"
+#include "fields.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
 
@@ -48,10 +49,7 @@ void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
         fail(file, "holds " + std::to_string(h.nspecies) + " species, more than the " +
                        std::to_string(context.names.count) + " of piece 0");
     if (h.ncells > 0) {
-        // The table's entry 0 follows each piece's own rootsize: a copy per
-        // piece keeps the context as piece 0 made it.
-        SizeTable sizes = context.sizes;
-        build_cells(piece, sizes, cells, file);
+        build_cells(piece, context.sizes, cells, file);
         convert_fields(piece);
     }
 }
@@ -61,14 +59,14 @@ void convert_piece(const Job& job, const OutputContext& context, std::int32_t ip
 {
     prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
     OutFile out(piece_path(job, ipiece), job.overwrite);
-    write_piece(out, *work.piece, *work.cells, context.names);
+    write_piece(out, *work.piece, *work.cells, context.names, job.style);
     out.close();
 }
 
 std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context)
 {
     auto master = std::make_unique<OutFile>(master_path(job), job.overwrite);
-    write_master_head(*master, context.names);
+    write_master_head(*master, context.names, job.style);
     master->flush();
     return master;
 }

@@ -45,10 +45,30 @@ void OutFile::flush()
             fail(name_, "cannot write: " + system_error_text(errno));
         }
         p += done;
+        flushed_ += static_cast<std::uint64_t>(done);
         total_written_ += static_cast<std::uint64_t>(done);
     }
     pos_ = buf_.get();
     progress_tick();
+}
+
+void OutFile::patch(std::uint64_t at, const void* data, std::size_t n)
+{
+    const char* from = static_cast<const char*>(data);
+    while (n > 0 && at < flushed_) {
+        const std::size_t k = flushed_ - at < n ? static_cast<std::size_t>(flushed_ - at) : n;
+        ssize_t done = ::pwrite(fd_, from, k, static_cast<off_t>(at));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(name_, "cannot write: " + system_error_text(errno));
+        }
+        from += done;
+        at += static_cast<std::uint64_t>(done);
+        n -= static_cast<std::size_t>(done);
+    }
+    if (n > 0)
+        std::memcpy(buf_.get() + (at - flushed_), from, n);
 }
 
 void OutFile::put(std::string_view text)

@@ -36,6 +36,18 @@ public:
     void put(std::string_view text);
     // Writes out what is buffered.
     void flush();
+
+    // Bytes written so far, buffered or not: the file position of the next
+    // byte.
+    std::uint64_t position() const
+    {
+        return flushed_ + static_cast<std::uint64_t>(pos_ - buf_.get());
+    }
+    // Overwrites n bytes already written, from file position at on
+    // (at + n <= position()), in the buffer or by a positioned write: for
+    // sizes and offsets known only after the data they describe.
+    void patch(std::uint64_t at, const void* data, std::size_t n);
+
     // Writes out what is buffered and closes the file.
     void close();
 
@@ -53,6 +65,7 @@ private:
     char* pos_;
     char* limit_;
     static inline std::uint64_t total_written_ = 0;
+    std::uint64_t flushed_ = 0;  // bytes handed to the file so far
 };
 
 }  // namespace cellplot

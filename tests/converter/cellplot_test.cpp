@@ -698,8 +698,8 @@ TEST(cellplot_run, messages_say_what_to_change)
          "binary result file: set line 7 of contview.dat to 0 or use --encoding=binary\n"},
         {"a text file read as binary", "--encoding binary",
          [](const ScratchDir& d) { d.write("reso0000000000.res", two_cells_text); },
-         "cellplot: reso0000000000.res: ends inside record 1; it looks like a text result file: set line 7 of contview.dat to 1 or use "
-         "--encoding=text\n"},
+         "cellplot: reso0000000000.res: ends inside record 1; it looks like a text result file: "
+         "set line 7 of contview.dat to 1 or use --encoding=text\n"},
         {"another output's files", "sub",
          [](const ScratchDir& d) {
              std::filesystem::create_directory(d.path() / "sub");
@@ -721,4 +721,21 @@ TEST(cellplot_run, messages_say_what_to_change)
         EXPECT_EQ(r.err, c.expected_message) << c.what;
         EXPECT_FALSE(dir.exists("pview0000.pvtu")) << c.what;
     }
+}
+
+TEST(cellplot_command_line, binary_choices_without_binary_and_unknown_words_are_refused)
+{
+    ScratchDir dir;
+    dir.write("reso0000000000.res", two_cells_text);
+    auto ascii = dir.run(cellplot, "--compress=zlib");
+    EXPECT_EQ(ascii.status, 2);
+    EXPECT_EQ(ascii.err, "cellplot: --precision and --compress shape binary data: give --format "
+                         "binary too (see cellplot --help)\n");
+    auto word = dir.run(cellplot, "--format binary --compress gzip");
+    EXPECT_EQ(word.status, 2);
+    EXPECT_EQ(word.err, "cellplot: --compress: 'gzip' is not one of none, zlib or lz4 (see "
+                        "cellplot --help)\n");
+    EXPECT_FALSE(dir.exists("pview0000.pvtu"));
+    EXPECT_EQ(dir.run(cellplot, "--format=binary --precision=single --cell-type=hexahedron").status,
+              0);
 }
