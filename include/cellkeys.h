@@ -16,13 +16,8 @@
 
 #include <stdint.h>
 
-/* ==== version ==== */
-
-/* The library's version: the CMake package's, pkg-config's and cellplot's. */
-#define CELLKEYS_VERSION_MAJOR 0
-#define CELLKEYS_VERSION_MINOR 1
-#define CELLKEYS_VERSION_PATCH 0
-#define CELLKEYS_VERSION_STRING "0.1.0"
+/* CELLKEYS_VERSION_MAJOR, _MINOR, _PATCH and _STRING. */
+#include "cellkeys_version.h"
 
 #ifdef __cplusplus
 extern "C" {
