@@ -24,7 +24,8 @@
 ! argument.  A key is matched by rank: pass a whole key(2), a column
 ! keys(:, s) or a section keys(2*s - 1:2*s), not a single element.
 !
-! Call ck_fill_tables once before any routine that reads ck_tables.
+! ck_fill_tables fills ck_tables for programs that read it; no routine of
+! the library reads the table.
 !
 ! This module declares only interfaces, types and the library's own
 ! process-wide records, so a program needs the compiled .mod file and the

@@ -1,7 +1,13 @@
 // Internals of the random-number streams: the lagged-Fibonacci generator
-// with its arithmetic sequence, and the polar method for normal deviates.
-// Not installed.  Internal linkage throughout, so no module exports more
-// than its own routine or record.
+// x(n) = x(n-97) - x(n-33) mod 1 over 24-bit fractions, combined by
+// subtraction mod 1 with the arithmetic sequence c(n) = c(n-1) - 7654321/2^24
+// mod 16777213/2^24, and the polar method for normal deviates.  In a state
+// record, words[0..96] hold the lag table, integers[0] and integers[1] the
+// two table positions (1..97, first 97 and 33) and integers[2] the term c in
+// units of 2^-24 (0..16777212), so every field survives a save and load.
+// Not installed.  Internal linkage throughout (static inline functions,
+// constexpr constants), so no module exports more than its own routine or
+// record.
 #ifndef CELLKEYS_RANDOM_RNG_DETAIL_HPP
 #define CELLKEYS_RANDOM_RNG_DETAIL_HPP
 
