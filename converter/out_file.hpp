@@ -29,6 +29,9 @@ public:
     void advance(char* new_pos) { pos_ = new_pos; }
 
     void put(std::string_view text);
+    // As put, but a long run of bytes goes to the file straight from data
+    // rather than through the buffer.
+    void put_large(const void* data, std::size_t n);
 
     // Bytes written so far, buffered or not: the file position of the next
     // byte.
@@ -50,6 +53,7 @@ public:
 
 private:
     void flush();
+    void write_all(const char* p, std::size_t n);
 
     std::string name_;
     int fd_;
