@@ -1,19 +1,12 @@
 #include "file_names.hpp"
 
+#include "integer_field.hpp"
+
 namespace cellplot {
 
 std::string zero_padded(std::int32_t value, int width)
 {
-    std::string s(static_cast<std::size_t>(width), '*');
-    if (value < 0)
-        return s;  // the minus sign would need a column of its own
-    for (int k = width - 1; k >= 0; --k) {
-        s[static_cast<std::size_t>(k)] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    }
-    if (value != 0)
-        return std::string(static_cast<std::size_t>(width), '*');
-    return s;
+    return integer_field(value, width, width);
 }
 
 std::string result_file_name(std::int32_t ipiece, std::int32_t outnum)

@@ -1,6 +1,6 @@
 #include "geometry.hpp"
 
-#include <cmath>
+#include <algorithm>
 
 #include "failure.hpp"
 
@@ -10,9 +10,6 @@ namespace {
 // A direction of extent below this is collapsed to the thickness of a
 // reflevel cell.
 constexpr double collapse_below = 1e-10;
-constexpr double velocity_floor = 1e-6;
-constexpr double pressure_floor = 1e-6;
-constexpr double fraction_floor = 1e-10;
 
 std::string level_range(std::int32_t top)
 {
@@ -33,11 +30,16 @@ void build_size_table(SizeTable& table, double rootsize, std::int32_t nlevels,
         table.cellsize[l] = table.cellsize[l - 1] * 0.5;
 }
 
-void build_cells(const Piece& piece, SizeTable& table, Cells& cells, const std::string& file)
+void build_cells(const Piece& piece, const SizeTable& table, Cells& cells,
+                 const std::string& file)
 {
     const Header& h = piece.header;
     const std::int32_t top = table.nlevels;
-    table.cellsize[0] = h.rootsize;
+    // Level 0 is the root of this piece's own file; the levels below keep
+    // the halvings tabulated from piece 0.
+    double cellsize[max_level + 1];
+    std::copy(table.cellsize, table.cellsize + top + 1, cellsize);
+    cellsize[0] = h.rootsize;
 
     // In a run with z collapsed, y and z take the size of a reflevel cell.
     const bool z_collapsed = h.extent[2] < collapse_below;
@@ -46,7 +48,7 @@ void build_cells(const Piece& piece, SizeTable& table, Cells& cells, const std::
     if (z_collapsed) {
         if (h.reflevel < 0 || h.reflevel > top)
             fail(file, "reflevel " + std::to_string(h.reflevel) + " is " + level_range(top));
-        h_ref = 0.5 * table.cellsize[h.reflevel];
+        h_ref = 0.5 * cellsize[h.reflevel];
     }
 
     const std::int32_t* nlevel = piece.nlevel.get();
@@ -59,7 +61,7 @@ void build_cells(const Piece& piece, SizeTable& table, Cells& cells, const std::
         if (level < 0 || level > top)
             fail(file, "cell " + std::to_string(i + 1) + " has level " + std::to_string(level) +
                            ", " + level_range(top));
-        const double hx = 0.5 * table.cellsize[level];
+        const double hx = 0.5 * cellsize[level];
         const double hy = y_collapsed ? h_ref : hx;
         const double hz = z_collapsed ? h_ref : hx;
         c[0] = x[i] - hx;
@@ -70,29 +72,6 @@ void build_cells(const Piece& piece, SizeTable& table, Cells& cells, const std::
         c[5] = z[i] + hz;
     }
     cells.npoints = 8 * h.ncells;
-}
-
-void convert_fields(Piece& piece)
-{
-    const std::int32_t n = piece.header.ncells;
-    const double* d = piece.drun.get();
-    double* e = piece.erun.get();
-    double* p = piece.prun.get();
-    for (std::int32_t i = 0; i < n; ++i)
-        e[i] = e[i] / d[i];
-    for (std::int32_t i = 0; i < n; ++i)
-        if (std::fabs(p[i]) < pressure_floor)
-            p[i] = 0.0;
-    auto divide_and_clear = [&](double* v, double floor) {
-        for (std::int32_t i = 0; i < n; ++i) {
-            const double q = v[i] / d[i];
-            v[i] = std::fabs(q) < floor ? 0.0 : q;
-        }
-    };
-    for (int a = 0; a < 3; ++a)
-        divide_and_clear(piece.velocity(a), velocity_floor);
-    for (int j = 1; j <= piece.header.nspecies; ++j)
-        divide_and_clear(piece.species(j), fraction_floor);
 }
 
 }  // namespace cellplot

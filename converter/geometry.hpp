@@ -1,6 +1,5 @@
-// Cell geometry and field conversion: each cell becomes an axis-aligned box
-// (a VTK voxel) with eight points of its own, and the per-volume quantities
-// become velocity, energy per mass and mass fractions.
+// Cell geometry: each cell becomes an axis-aligned box with eight points of
+// its own.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +7,14 @@
 #include <string>
 
 #include "limits.hpp"
+#include "output_style.hpp"
 #include "piece.hpp"
 #include "storage.hpp"
 
 namespace cellplot {
 
-// Edge length of a cell per level.  Entry 0 follows the rootsize of the file
-// being converted; entries 1..nlevels are halvings made from piece 0.
+// Edge length of a cell per level, made from piece 0: entry 0 is its
+// rootsize, entries 1..nlevels are halvings of it.
 struct SizeTable {
     double cellsize[max_level + 1] = {};
     std::int32_t nlevels = 0;  // deepest level tabulated (0 when none below the root)
@@ -29,17 +29,29 @@ struct Cells {
     std::int32_t npoints = 0;
 };
 
+// How a cell of the output lists its eight points: the VTK cell type, and
+// for each of its corners in that type's order the voxel corner k above.  A
+// voxel takes them as they are; a hexahedron goes round the low-z face and
+// then the high-z face.  Point 8i + c of the piece is corner c of cell i.
+struct CellShape {
+    std::uint8_t vtk_type;
+    std::uint8_t voxel_corner[8];
+};
+inline constexpr CellShape voxel_shape{11, {0, 1, 2, 3, 4, 5, 6, 7}};       // VTK_VOXEL
+inline constexpr CellShape hexahedron_shape{12, {0, 1, 3, 2, 4, 5, 7, 6}};  // VTK_HEXAHEDRON
+inline const CellShape& cell_shape(CellType type)
+{
+    return type == CellType::hexahedron ? hexahedron_shape : voxel_shape;
+}
+
 // Tabulates the cell sizes from piece 0; file names the file in messages.
 void build_size_table(SizeTable& table, double rootsize, std::int32_t nlevels,
                       const std::string& file);
 
-// Builds the boxes of all cells of piece; refuses a cell level, or a
+// Builds the boxes of all cells of piece; a level-0 cell takes the rootsize
+// of piece itself, deeper levels the table.  Refuses a cell level, or a
 // reflevel where it is used, outside the levels of the table.
-void build_cells(const Piece& piece, SizeTable& table, Cells& cells, const std::string& file);
-
-// Divides momentum, energy and species by density, then sets velocity
-// components and pressure below 1e-6 and mass fractions below 1e-10 in
-// magnitude to zero.
-void convert_fields(Piece& piece);
+void build_cells(const Piece& piece, const SizeTable& table, Cells& cells,
+                 const std::string& file);
 
 }  // namespace cellplot

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "failure.hpp"
+#include "fields.hpp"
 #include "file_names.hpp"
 #include "geometry.hpp"
 #include "input.hpp"
@@ -49,7 +50,7 @@ void run(const Options& options)
             build_size_table(sizes, h.rootsize, h.nlevels, file);
             names = make_species_names(h.nspecies);
             master = std::make_unique<OutFile>(master_file_name(settings.outnum));
-            write_master_head(*master, names);
+            write_master_head(*master, names, options.style);
         }
         check_species(*piece, names, file);
         write_master_piece(*master, ipiece, settings.outnum);
@@ -57,7 +58,7 @@ void run(const Options& options)
             build_cells(*piece, sizes, *cells, file);
             convert_fields(*piece);
         }
-        write_piece(ipiece, settings.outnum, *piece, *cells, names);
+        write_piece(ipiece, settings.outnum, *piece, *cells, names, options.style);
         if (ipiece >= lastpiece)
             break;
     }

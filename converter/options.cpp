@@ -141,6 +141,9 @@ Action parse_command_line(int argc, char** argv, Options& options)
     }
     if (have_output && have_outputs)
         refuse("--output and --outputs exclude each other");
+    if (options.style.format == Format::ascii &&
+        (options.style.precision != Precision::float64 || options.style.compress != Compression::none))
+        refuse("--precision and --compress shape binary data: give --format binary too");
     if (optind < argc - 1)
         refuse("more than one directory given ('" + std::string(argv[optind]) + "', '" +
                argv[optind + 1] + "')");

@@ -30,17 +30,52 @@ OutFile::~OutFile()
 
 void OutFile::flush()
 {
-    const char* p = buf_.get();
-    while (p < pos_) {
-        ssize_t done = ::write(fd_, p, static_cast<std::size_t>(pos_ - p));
+    write_all(buf_.get(), static_cast<std::size_t>(pos_ - buf_.get()));
+    pos_ = buf_.get();
+}
+
+void OutFile::write_all(const char* p, std::size_t n)
+{
+    while (n > 0) {
+        ssize_t done = ::write(fd_, p, n);
         if (done < 0) {
             if (errno == EINTR)
                 continue;
             fail(name_, "cannot write: " + system_error_text(errno));
         }
         p += done;
+        n -= static_cast<std::size_t>(done);
+        flushed_ += static_cast<std::uint64_t>(done);
     }
-    pos_ = buf_.get();
+}
+
+void OutFile::put_large(const void* data, std::size_t n)
+{
+    if (n < buffer_size) {
+        put(std::string_view(static_cast<const char*>(data), n));
+        return;
+    }
+    flush();
+    write_all(static_cast<const char*>(data), n);
+}
+
+void OutFile::patch(std::uint64_t at, const void* data, std::size_t n)
+{
+    const char* from = static_cast<const char*>(data);
+    while (n > 0 && at < flushed_) {
+        const std::size_t k = flushed_ - at < n ? static_cast<std::size_t>(flushed_ - at) : n;
+        ssize_t done = ::pwrite(fd_, from, k, static_cast<off_t>(at));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(name_, "cannot write: " + system_error_text(errno));
+        }
+        from += done;
+        at += static_cast<std::uint64_t>(done);
+        n -= static_cast<std::size_t>(done);
+    }
+    if (n > 0)
+        std::memcpy(buf_.get() + (at - flushed_), from, n);
 }
 
 void OutFile::put(std::string_view text)

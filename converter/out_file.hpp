@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,21 @@ public:
     void advance(char* new_pos) { pos_ = new_pos; }
 
     void put(std::string_view text);
+    // As put, but a long run of bytes goes to the file straight from data
+    // rather than through the buffer.
+    void put_large(const void* data, std::size_t n);
+
+    // Bytes written so far, buffered or not: the file position of the next
+    // byte.
+    std::uint64_t position() const
+    {
+        return flushed_ + static_cast<std::uint64_t>(pos_ - buf_.get());
+    }
+    // Overwrites n bytes already written, from file position at on
+    // (at + n <= position()), in the buffer or by a positioned write: for
+    // sizes and offsets known only after the data they describe.
+    void patch(std::uint64_t at, const void* data, std::size_t n);
+
     // Writes out what is buffered and closes the file.
     void close();
 
@@ -37,12 +53,14 @@ public:
 
 private:
     void flush();
+    void write_all(const char* p, std::size_t n);
 
     std::string name_;
     int fd_;
     std::unique_ptr<char[]> buf_;
     char* pos_;
     char* limit_;
+    std::uint64_t flushed_ = 0;  // bytes handed to the file so far
 };
 
 }  // namespace cellplot

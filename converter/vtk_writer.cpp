@@ -4,7 +4,9 @@
 #include <string_view>
 
 #include "file_names.hpp"
+#include "integer_field.hpp"
 #include "real_text.hpp"
+#include "vtk_words.hpp"
 
 namespace cellplot {
 namespace {
@@ -14,33 +16,21 @@ constexpr int real_width = 12;
 constexpr int ints_per_line = 8;     // (8I8)
 constexpr int int_width = 8;
 constexpr int types_per_line = 42;   // (42I3)
-constexpr int voxel = 11;            // VTK_VOXEL
 constexpr std::size_t piece_line_trailing_blanks = 39;
 
-constexpr std::string_view master_top =
-    "<VTKFile type=\"PUnstructuredGrid\">\n"
+constexpr std::string_view master_cell_data =
     "  <PUnstructuredGrid GhostLevel=\"0\">\n"
     "    <PCellData\n"
     "      Vectors=\"Velocity\"\n"
     "      Scalars=\"Density\"\n"
     "    >\n"
     "      <PDataArray\n"
-    "        NumberOfComponents=\"3\"\n"
-    "        type=\"Float32\"\n"
-    "        Name=\"Velocity\"\n"
-    "        format=\"ascii\"\n"
-    "      >\n"
-    "      </PDataArray>\n";
+    "        NumberOfComponents=\"3\"\n";
 
 constexpr std::string_view master_points =
     "    </PCellData>\n"
     "    <PPoints>\n"
-    "      <PDataArray NumberOfComponents=\"3\"\n"
-    "                  type=\"Float32\"\n"
-    "                  format=\"ascii\"\n"
-    "      >\n"
-    "      </PDataArray>\n"
-    "    </PPoints>\n";
+    "      <PDataArray NumberOfComponents=\"3\"\n";
 
 constexpr std::string_view master_tail =
     "  </PUnstructuredGrid>\n"
@@ -107,23 +97,13 @@ constexpr std::string_view piece_tail =
     "   </UnstructuredGrid>\n"
     " </VTKFile>\n";
 
-// value right-aligned in width columns, or width asterisks when it does not
-// fit (a Fortran Iw field).
-std::string right_aligned(std::int64_t value, int width)
-{
-    std::string digits = std::to_string(value);
-    if (digits.size() > static_cast<std::size_t>(width))
-        return std::string(static_cast<std::size_t>(width), '*');
-    return std::string(static_cast<std::size_t>(width) - digits.size(), ' ') + digits;
-}
-
 // A non-negative integer kept as its right-aligned decimal text, so that
 // runs of counts (connectivity, offsets) cost a few byte operations each.
 class DecimalField {
 public:
     DecimalField(std::int64_t start, int width) : width_(width)
     {
-        std::string s = right_aligned(start, width);
+        std::string s = integer_field(start, width);
         std::memcpy(text_, s.data(), s.size());
     }
     const char* text() const { return text_; }
@@ -149,6 +129,15 @@ private:
     int width_;
 };
 
+// A data section with no values is one empty line; says whether it was.
+bool empty_section(OutFile& out, std::int64_t n)
+{
+    if (n > 0)
+        return false;
+    out.put("\n");
+    return true;
+}
+
 void scalar_block(OutFile& out, std::string_view name_line)
 {
     out.put("         <DataArray\n           type=\"Float32\"\n");
@@ -156,53 +145,12 @@ void scalar_block(OutFile& out, std::string_view name_line)
     out.put("\n           format=\"ascii\"\n         >\n");
 }
 
-}  // namespace
-
-SpeciesNames make_species_names(std::int32_t nspecies)
-{
-    SpeciesNames names;
-    names.count = nspecies > 0 ? nspecies : 0;
-    for (std::int32_t j = 1; j <= names.count; ++j) {
-        std::string core = "Name=\"Species" + zero_padded(j, 2) + "\"";
-        names.master[j - 1] = std::string(8, ' ') + core + std::string(6, ' ');
-        names.piece[j - 1] = std::string(11, ' ') + core + std::string(3, ' ');
-    }
-    return names;
-}
-
-void write_master_head(OutFile& master, const SpeciesNames& names)
-{
-    master.put(master_top);
-    auto block = [&](std::string_view name_line) {
-        master.put("      <PDataArray\n        type=\"Float32\"\n");
-        master.put(name_line);
-        master.put("\n        format=\"ascii\"\n      >\n      </PDataArray>\n");
-    };
-    for (std::string_view line : master_scalar_lines)
-        block(line);
-    for (std::int32_t j = 0; j < names.count; ++j)
-        block(names.master[j]);
-    master.put(master_points);
-}
-
-void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum)
-{
-    master.put("    <Piece Source=\"" + piece_file_name(ipiece, outnum) + "\"/>" +
-               std::string(piece_line_trailing_blanks, ' ') + "\n");
-}
-
-void write_master_tail(OutFile& master)
-{
-    master.put(master_tail);
-    master.close();
-}
+// The sections of a piece file's data.
 
 void write_cell_values(OutFile& out, const double* v, std::int64_t n)
 {
-    if (n <= 0) {
-        out.put("\n");
+    if (empty_section(out, n))
         return;
-    }
     std::int64_t i = 0;
     for (; i + reals_per_line <= n; i += reals_per_line) {
         char* p = out.room(reals_per_line * real_width + 1);
@@ -223,10 +171,8 @@ void write_cell_values(OutFile& out, const double* v, std::int64_t n)
 void write_velocity(OutFile& out, const Piece& piece)
 {
     const std::int32_t n = piece.header.ncells;
-    if (n <= 0) {
-        out.put("\n");
+    if (empty_section(out, n))
         return;
-    }
     const double* u[3] = {piece.velocity(0), piece.velocity(1), piece.velocity(2)};
     constexpr int cells_per_line = reals_per_line / 3;
     std::int32_t i = 0;
@@ -243,8 +189,9 @@ void write_velocity(OutFile& out, const Piece& piece)
 }
 
 // Each cell's eight points take only its six box coordinates, so each is
-// formatted once and the eight lines are put together from them.
-void write_points(OutFile& out, const Cells& cells, std::int32_t ncells)
+// formatted once and the eight lines are put together from them, in the
+// corner order of shape.
+void write_points(OutFile& out, const Cells& cells, std::int32_t ncells, const CellShape& shape)
 {
     constexpr int line = 3 * real_width + 1;
     const double* c = cells.corners.get();
@@ -253,7 +200,8 @@ void write_points(OutFile& out, const Cells& cells, std::int32_t ncells)
         for (int k = 0; k < 6; ++k)
             put_real(text[k], c[k]);
         char* p = out.room(8 * line);
-        for (int k = 0; k < 8; ++k) {
+        for (int corner = 0; corner < 8; ++corner) {
+            const int k = shape.voxel_corner[corner];
             std::memcpy(p, text[0 + (k & 1)], real_width);
             std::memcpy(p + real_width, text[2 + ((k >> 1) & 1)], real_width);
             std::memcpy(p + 2 * real_width, text[4 + ((k >> 2) & 1)], real_width);
@@ -264,73 +212,68 @@ void write_points(OutFile& out, const Cells& cells, std::int32_t ncells)
     }
 }
 
-// Connectivity (each cell owns points 8i to 8i + 7), offsets and types.
-void write_cells(OutFile& out, std::int32_t ncells)
+// Each cell owns points 8i to 8i + 7, one line per cell.
+void write_connectivity(OutFile& out, std::int32_t ncells)
 {
-    out.put(piece_connectivity);
-    if (ncells <= 0) {
-        out.put("\n");
-    } else {
-        DecimalField point(0, int_width);
-        for (std::int32_t i = 0; i < ncells; ++i) {
-            char* p = out.room(ints_per_line * int_width + 1);
-            for (int k = 0; k < ints_per_line; ++k, p += int_width) {
-                std::memcpy(p, point.text(), int_width);
-                point.add(1);
-            }
-            *p++ = '\n';
-            out.advance(p);
+    if (empty_section(out, ncells))
+        return;
+    DecimalField point(0, int_width);
+    for (std::int32_t i = 0; i < ncells; ++i) {
+        char* p = out.room(ints_per_line * int_width + 1);
+        for (int k = 0; k < ints_per_line; ++k, p += int_width) {
+            std::memcpy(p, point.text(), int_width);
+            point.add(1);
         }
+        *p++ = '\n';
+        out.advance(p);
     }
-
-    out.put(piece_offsets);
-    if (ncells <= 0) {
-        out.put("\n");
-    } else {
-        DecimalField offset(8, int_width);
-        for (std::int32_t i = 0; i < ncells;) {
-            char* p = out.room(ints_per_line * int_width + 1);
-            for (int k = 0; k < ints_per_line && i < ncells; ++k, ++i, p += int_width) {
-                std::memcpy(p, offset.text(), int_width);
-                offset.add(8);
-            }
-            *p++ = '\n';
-            out.advance(p);
-        }
-    }
-
-    out.put(piece_types);
-    if (ncells <= 0) {
-        out.put("\n");
-    } else {
-        const std::string type = right_aligned(voxel, 3);
-        std::string full_line;
-        for (int k = 0; k < types_per_line; ++k)
-            full_line += type;
-        full_line += '\n';
-        std::int32_t i = 0;
-        for (; i + types_per_line <= ncells; i += types_per_line)
-            out.put(full_line);
-        if (i < ncells) {
-            out.put(std::string_view(full_line).substr(0, 3 * static_cast<std::size_t>(ncells - i)));
-            out.put("\n");
-        }
-    }
-    out.put(piece_tail);
 }
 
-void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
-                 const Cells& cells, const SpeciesNames& names)
+void write_offsets(OutFile& out, std::int32_t ncells)
+{
+    if (empty_section(out, ncells))
+        return;
+    DecimalField offset(8, int_width);
+    for (std::int32_t i = 0; i < ncells;) {
+        char* p = out.room(ints_per_line * int_width + 1);
+        for (int k = 0; k < ints_per_line && i < ncells; ++k, ++i, p += int_width) {
+            std::memcpy(p, offset.text(), int_width);
+            offset.add(8);
+        }
+        *p++ = '\n';
+        out.advance(p);
+    }
+}
+
+void write_types(OutFile& out, std::int32_t ncells, const CellShape& shape)
+{
+    if (empty_section(out, ncells))
+        return;
+    const std::string type = integer_field(shape.vtk_type, 3);
+    std::string full_line;
+    for (int k = 0; k < types_per_line; ++k)
+        full_line += type;
+    full_line += '\n';
+    std::int32_t i = 0;
+    for (; i + types_per_line <= ncells; i += types_per_line)
+        out.put(full_line);
+    if (i < ncells) {
+        out.put(std::string_view(full_line).substr(0, 3 * static_cast<std::size_t>(ncells - i)));
+        out.put("\n");
+    }
+}
+
+void write_ascii_piece(OutFile& out, const Piece& piece, const Cells& cells,
+                       const SpeciesNames& names, const CellShape& shape)
 {
     const Header& h = piece.header;
     const std::int32_t n = h.ncells;
     const std::int32_t npoints = n > 0 ? cells.npoints : 0;
-    OutFile out(piece_file_name(ipiece, outnum));
     out.put(" <VTKFile type=\"UnstructuredGrid\">\n"
             "   <UnstructuredGrid>\n"
             "     <Piece\n");
-    out.put("       NumberOfPoints=\" " + right_aligned(npoints, 11) + " \"\n");
-    out.put("       NumberOfCells=\" " + right_aligned(n, 11) + " \"\n");
+    out.put("       NumberOfPoints=\" " + integer_field(npoints, 11) + " \"\n");
+    out.put("       NumberOfCells=\" " + integer_field(n, 11) + " \"\n");
     out.put("     >\n");
     out.put(piece_cell_data);
     write_velocity(out, piece);
@@ -350,8 +293,76 @@ void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
     }
 
     out.put(piece_points);
-    write_points(out, cells, n);
-    write_cells(out, n);
+    write_points(out, cells, n, shape);
+    out.put(piece_connectivity);
+    write_connectivity(out, n);
+    out.put(piece_offsets);
+    write_offsets(out, n);
+    out.put(piece_types);
+    write_types(out, n, shape);
+    out.put(piece_tail);
+}
+
+}  // namespace
+
+SpeciesNames make_species_names(std::int32_t nspecies)
+{
+    SpeciesNames names;
+    names.count = nspecies > 0 ? nspecies : 0;
+    for (std::int32_t j = 1; j <= names.count; ++j) {
+        names.name[j - 1] = "Species" + zero_padded(j, 2);
+        const std::string core = "Name=\"" + names.name[j - 1] + "\"";
+        names.master[j - 1] = std::string(8, ' ') + core + std::string(6, ' ');
+        names.piece[j - 1] = std::string(11, ' ') + core + std::string(3, ' ');
+    }
+    return names;
+}
+
+void write_master_head(OutFile& master, const SpeciesNames& names, const OutputStyle& style)
+{
+    const std::string type = std::string("type=\"") + vtk_real_type(style) + "\"\n";
+    const std::string format = std::string("format=\"") + vtk_format(style) + "\"\n";
+    master.put("<VTKFile type=\"PUnstructuredGrid\"" + vtk_file_attributes(style) + ">\n");
+    master.put(master_cell_data);
+    auto block_end = [&](std::string_view name_line) {
+        master.put("        " + type);
+        master.put(name_line);
+        master.put("\n        " + format + "      >\n      </PDataArray>\n");
+    };
+    block_end("        Name=\"Velocity\"");
+    for (std::string_view line : master_scalar_lines) {
+        master.put("      <PDataArray\n");
+        block_end(line);
+    }
+    for (std::int32_t j = 0; j < names.count; ++j) {
+        master.put("      <PDataArray\n");
+        block_end(names.master[j]);
+    }
+    master.put(master_points);
+    master.put("                  " + type);
+    master.put("                  " + format + "      >\n      </PDataArray>\n    </PPoints>\n");
+}
+
+void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum)
+{
+    master.put("    <Piece Source=\"" + piece_file_name(ipiece, outnum) + "\"/>" +
+               std::string(piece_line_trailing_blanks, ' ') + "\n");
+}
+
+void write_master_tail(OutFile& master)
+{
+    master.put(master_tail);
+    master.close();
+}
+
+void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
+                 const Cells& cells, const SpeciesNames& names, const OutputStyle& style)
+{
+    OutFile out(piece_file_name(ipiece, outnum));
+    if (style.format == Format::binary)
+        write_appended_piece(out, piece, cells, names, style);
+    else
+        write_ascii_piece(out, piece, cells, names, cell_shape(style.cell_type));
     out.close();
 }
 

@@ -1,5 +1,6 @@
 // The VTK XML output: the parallel unstructured-grid master file (.pvtu) and
-// one unstructured-grid piece file (.vtu) per piece, in ASCII.
+// one unstructured-grid piece file (.vtu) per piece, in ASCII or with raw
+// appended binary data, as an OutputStyle asks.
 #pragma once
 
 #include <cstdint>
@@ -8,33 +9,35 @@
 #include "geometry.hpp"
 #include "limits.hpp"
 #include "out_file.hpp"
+#include "output_style.hpp"
 #include "piece.hpp"
 
 namespace cellplot {
 
-// The species name lines, made once from piece 0 and used for every piece:
-// Name="SpeciesNN" padded to 30 characters for the master and piece files.
+// The species array names, made once from piece 0 and used for every piece:
+// SpeciesNN, and the ASCII files' name lines Name="SpeciesNN" padded to 30
+// characters for the master and piece files.
 struct SpeciesNames {
     std::int32_t count = 0;
+    std::string name[max_species];
     std::string master[max_species];
     std::string piece[max_species];
 };
 SpeciesNames make_species_names(std::int32_t nspecies);
 
-// The master file: its head (cell arrays and points declared), one line per
-// piece, and the closing lines.
-void write_master_head(OutFile& master, const SpeciesNames& names);
+// The master file: its head (cell arrays and points declared with the types
+// and format of style), one line per piece, and the closing lines.
+void write_master_head(OutFile& master, const SpeciesNames& names, const OutputStyle& style);
 void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum);
 void write_master_tail(OutFile& master);
 
 // Creates, writes and closes the piece file of ipiece.
 void write_piece(std::int32_t ipiece, std::int32_t outnum, const Piece& piece,
-                 const Cells& cells, const SpeciesNames& names);
+                 const Cells& cells, const SpeciesNames& names, const OutputStyle& style);
 
-// The sections of a piece file's data, for the tests.
-void write_cell_values(OutFile& out, const double* v, std::int64_t n);
-void write_velocity(OutFile& out, const Piece& piece);
-void write_points(OutFile& out, const Cells& cells, std::int32_t ncells);
-void write_cells(OutFile& out, std::int32_t ncells);
+// The piece file's body in the binary style: everything after the file is
+// created, up to and including its last line.
+void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
+                          const SpeciesNames& names, const OutputStyle& style);
 
 }  // namespace cellplot

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "failure.hpp"
+#include "fields.hpp"
 #include "fuzz_target.hpp"
 #include "geometry.hpp"
 #include "input.hpp"

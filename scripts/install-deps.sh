@@ -4,9 +4,9 @@
 set -euo pipefail
 packages=(
   cmake make g++ gfortran clang libclang-rt-14-dev pkg-config
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libdeflate-dev liblz4-dev
   libopenmpi-dev openmpi-bin
-  python3 python3-vtk9 xvfb xauth libgl1-mesa-dri
+  python3 python3-vtk9 python3-meshio xvfb xauth libgl1-mesa-dri
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -642,3 +642,20 @@ TEST(cellplot_command_line, help_and_version_print_and_convert_nothing)
     EXPECT_EQ(two.status, 2);
     EXPECT_FALSE(dir.exists("pview0000.pvtu"));
 }
+
+TEST(cellplot_command_line, binary_choices_without_binary_and_unknown_words_are_refused)
+{
+    ScratchDir dir;
+    dir.write("reso0000000000.res", two_cells_text);
+    auto ascii = dir.run(cellplot, "--compress=zlib");
+    EXPECT_EQ(ascii.status, 2);
+    EXPECT_EQ(ascii.err, "cellplot: --precision and --compress shape binary data: give --format "
+                         "binary too (see cellplot --help)\n");
+    auto word = dir.run(cellplot, "--format binary --compress gzip");
+    EXPECT_EQ(word.status, 2);
+    EXPECT_EQ(word.err, "cellplot: --compress: 'gzip' is not one of none, zlib or lz4 (see "
+                        "cellplot --help)\n");
+    EXPECT_FALSE(dir.exists("pview0000.pvtu"));
+    EXPECT_EQ(dir.run(cellplot, "--format=binary --precision=single --cell-type=hexahedron").status,
+              0);
+}

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "failure.hpp"
+#include "fields.hpp"
 #include "geometry.hpp"
 
 using namespace cellplot;
