@@ -1,9 +1,11 @@
 """Whole-run figures for cellplot on one piece of 1,000,000 cells and 18
 species, side by side in the same run with the machine's limit (dd writing
 the same bytes into the page cache) and with a plain Fortran formatted-WRITE
-writer of the same piece file.
+writer of the same piece file; then the output formats side by side: write
+time against dd writing as many bytes, size, and the seconds VTK's XML
+reader (Debian's python3-vtk9) takes to load each.
 
-    python3 bench/cellplot_bench.py BUILD_DIR [--cells N] [--no-legacy]
+    python3 bench/cellplot_bench.py BUILD_DIR [--cells N] [--no-legacy] [--no-formats]
 
 BUILD_DIR is a build configured with -DCELLKEYS_BENCH=ON.  The work folder
 is on /dev/shm when it exists, so that disk write-back does not blur the
@@ -37,12 +39,66 @@ def best_of(runs, args, cwd, clean):
     return best
 
 
+VTK_LOAD = """
+import sys, time, vtk
+reader = vtk.vtkXMLPUnstructuredGridReader()
+reader.SetFileName(sys.argv[1])
+t0 = time.perf_counter()
+reader.Update()
+seconds = time.perf_counter() - t0
+assert reader.GetOutput().GetNumberOfCells() > 0
+print(seconds)
+"""
+
+
+def formats(cellplot, folder, runs, clean):
+    """The output formats on the same piece: run time (best of runs), bytes
+    written, dd writing as many bytes into the same folder (from /dev/zero,
+    and copying a file of that size as the lines above do), and the load
+    time of VTK's reader."""
+    styles = [("ascii", []), ("binary", ["--format", "binary"]),
+              ("binary single", ["--format", "binary", "--precision", "single"]),
+              ("binary lz4", ["--format", "binary", "--compress", "lz4"]),
+              ("binary zlib", ["--format", "binary", "--compress", "zlib"])]
+    reference = os.path.join(os.path.dirname(folder), "reference-format.vtu")
+    copy = os.path.join(folder, "copy")
+    rows = []
+    for label, options in styles:
+        seconds, _ = best_of(runs, [cellplot] + options, folder, clean)
+        size = sum(os.path.getsize(os.path.join(folder, f)) for f in os.listdir(folder)
+                   if f.endswith((".vtu", ".pvtu")))
+        load = subprocess.run(["/usr/bin/python3", "-c", VTK_LOAD,
+                               os.path.join(folder, "pview0000.pvtu")],
+                              capture_output=True, text=True)
+        load_s = float(load.stdout) if load.returncode == 0 else float("nan")
+        shutil.copy(os.path.join(folder, "view0000000000.vtu"), reference)
+        zero_s, _ = best_of(runs, ["dd", "if=/dev/zero", f"of={copy}", "bs=4M", f"count={size}",
+                                   "iflag=count_bytes", "status=none"], folder, clean)
+        copy_s, _ = best_of(runs, ["dd", f"if={reference}", f"of={copy}", "bs=4M", "status=none"],
+                            folder, clean)
+        os.remove(reference)
+        rows.append((label, seconds, size, zero_s, copy_s, load_s))
+    _, ascii_s, _, _, _, ascii_load = rows[0]
+    full = rows[1][2]
+    print("\noutput formats, same piece (rate = bytes written per second of the whole run;"
+          " x dd = cellplot's rate over dd's for as many bytes):")
+    print(f"  {'format':<14} {'run s':>6} {'MB':>5} {'MB/s':>6} {'x dd zero':>9} {'x dd copy':>9}"
+          f" {'x ASCII time':>12} {'size ratio':>10} {'VTK load s':>10} {'x ASCII load':>12}")
+    for label, seconds, size, zero_s, copy_s, load_s in rows:
+        print(f"  {label:<14} {seconds:6.3f} {size / 1e6:5.0f} {size / 1e6 / seconds:6.0f}"
+              f" {zero_s / seconds:9.2f} {copy_s / seconds:9.2f} {seconds / ascii_s:12.2f}"
+              f" {size / full:10.3f} {load_s:10.2f} {load_s / ascii_load:12.3f}")
+    for label, seconds, _, _, _, _ in rows[3:]:
+        print(f"  {label}: {full / 1e6 / seconds:.0f} MB/s of uncompressed binary data")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
     ap.add_argument("--cells", type=int, default=1000000)
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--no-legacy", action="store_true")
+    ap.add_argument("--no-formats", action="store_true")
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     cellplot = os.path.join(build, "converter", "cellplot")
@@ -101,6 +157,8 @@ def main():
             os.remove(os.path.join(binary_dir, "legacy.vtu"))
             print(f"  Fortran formatted WRITE of the piece: {legacy_s:6.3f} s  {mb / legacy_s:7.0f} MB/s"
                   f"  (cellplot {legacy_s / run_s:.1f} x faster; same bytes: {same})")
+        if not a.no_formats:
+            formats(cellplot, binary_dir, a.runs, clean(binary_dir))
     finally:
         shutil.rmtree(work)
 

@@ -69,7 +69,7 @@ void AppendedData::write(const void* data, std::size_t n)
     const char* from = static_cast<const char*>(data);
     received_ += n;
     if (!compressor_) {
-        out_.put(std::string_view(from, n));
+        out_.put_large(from, n);
         return;
     }
     if (staged_ > 0) {

@@ -4,7 +4,6 @@
 
 #include "byte_source.hpp"
 #include "dir_listing.hpp"
-
 #include "failure.hpp"
 #include "fields.hpp"
 #include "file_names.hpp"

@@ -45,6 +45,15 @@ void read_control_from(ByteSource& source, Settings& settings)
 
 namespace {
 
+// A count from a header beyond the storage set aside for it.
+void refuse_above(const std::string& name, std::int32_t count, std::int32_t capacity,
+                  const char* what)
+{
+    if (count > capacity)
+        fail(name, "holds " + std::to_string(count) + " " + what + ", more than the " +
+                       std::to_string(capacity) + " a piece may have");
+}
+
 // Records 1 to 4, with the capacities checked.
 template <class Reader>
 void read_header_records(Reader& in, const std::string& name, Header& h)
@@ -71,12 +80,8 @@ void read_header_records(Reader& in, const std::string& name, Header& h)
     // written with a count that no reader of the output can open.
     if (h.ncells < 0)
         h.ncells = 0;
-    if (h.ncells > max_cells)
-        fail(name, "holds " + std::to_string(h.ncells) + " cells, more than the " +
-                       std::to_string(max_cells) + " a piece may have");
-    if (h.nspecies > max_species)
-        fail(name, "holds " + std::to_string(h.nspecies) + " species, more than the " +
-                       std::to_string(max_species) + " a piece may have");
+    refuse_above(name, h.ncells, max_cells, "cells");
+    refuse_above(name, h.nspecies, max_species, "species");
 
     in.begin_record(4, 32);
     for (double& u : h.unused)

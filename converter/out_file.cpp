@@ -36,20 +36,35 @@ OutFile::~OutFile()
 
 void OutFile::flush()
 {
-    const char* p = buf_.get();
-    while (p < pos_) {
-        ssize_t done = ::write(fd_, p, static_cast<std::size_t>(pos_ - p));
+    write_all(buf_.get(), static_cast<std::size_t>(pos_ - buf_.get()));
+    pos_ = buf_.get();
+}
+
+void OutFile::write_all(const char* p, std::size_t n)
+{
+    while (n > 0) {
+        ssize_t done = ::write(fd_, p, n);
         if (done < 0) {
             if (errno == EINTR)
                 continue;
             fail(name_, "cannot write: " + system_error_text(errno));
         }
         p += done;
-        total_written_ += static_cast<std::uint64_t>(done);
+        n -= static_cast<std::size_t>(done);
         flushed_ += static_cast<std::uint64_t>(done);
+        total_written_ += static_cast<std::uint64_t>(done);
     }
-    pos_ = buf_.get();
     progress_tick();
+}
+
+void OutFile::put_large(const void* data, std::size_t n)
+{
+    if (n < buffer_size) {
+        put(std::string_view(static_cast<const char*>(data), n));
+        return;
+    }
+    flush();
+    write_all(static_cast<const char*>(data), n);
 }
 
 void OutFile::patch(std::uint64_t at, const void* data, std::size_t n)

@@ -36,6 +36,9 @@ public:
     void put(std::string_view text);
     // Writes out what is buffered.
     void flush();
+    // As put, but a long run of bytes goes to the file straight from data
+    // rather than through the buffer.
+    void put_large(const void* data, std::size_t n);
 
     // Bytes written so far, buffered or not: the file position of the next
     // byte.
@@ -59,6 +62,8 @@ public:
     static constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
 private:
+    void write_all(const char* p, std::size_t n);
+
     std::string name_;
     int fd_;
     std::unique_ptr<char[]> buf_;

@@ -31,7 +31,8 @@ void write_master_head(OutFile& master, const SpeciesNames& names, const OutputS
 void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum);
 void write_master_tail(OutFile& master);
 
-// Writes the whole piece file into out, which the caller creates and closes.
+// Writes the whole piece file in style into out, which the caller creates
+// (in its directory, replacing a file only when asked) and closes.
 void write_piece(OutFile& out, const Piece& piece, const Cells& cells, const SpeciesNames& names,
                  const OutputStyle& style);
 

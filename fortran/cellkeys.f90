@@ -13,7 +13,19 @@
 !     character(kind=c_char) :: state(0:7, capacity)
 ! so that child(s, n) and state(s, n) are slot s of node n.
 !
-! Call ck_fill_tables once before any routine that reads ck_tables.
+! Keys and key arrays come in the forms solver codes use.  A key is
+!     type(CellKey) :: key    or    integer :: key(2)
+! and a key array is
+!     integer :: keys(2*capacity)    or    integer :: keys(2, capacity)
+!     or    type(CellKey) :: keys(capacity)
+! Each routine that takes one is a generic name over one bind(C) interface
+! per form (the specific names add the forms: _ck, _int, _flat, _pairs), so
+! every form reaches the same C routine and the compiler checks every
+! argument.  A key is matched by rank: pass a whole key(2), a column
+! keys(:, s) or a section keys(2*s - 1:2*s), not a single element.
+!
+! ck_fill_tables fills ck_tables for programs that read it; no routine of
+! the library reads the table.
 !
 ! This module declares only interfaces, types and the library's own
 ! process-wide records, so a program needs the compiled .mod file and the
@@ -61,232 +73,786 @@ module cellkeys
 
     subroutine ck_fill_tables() bind(C, name="ck_fill_tables")
     end subroutine
+  end interface
 
-    subroutine ck_get_level(key, level) bind(C, name="ck_get_level")
+  interface ck_get_level
+    subroutine ck_get_level_ck(key, level) bind(C, name="ck_get_level")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(out) :: level
     end subroutine
+    subroutine ck_get_level_int(key, level) bind(C, name="ck_get_level")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(out) :: level
+    end subroutine
+  end interface ck_get_level
 
-    ! digits(d) = octant digit of level d; all 20 entries written.
-    subroutine ck_to_octal_digits(key, digits) bind(C, name="ck_to_octal_digits")
+
+  ! digits(d) = octant digit of level d; all 20 entries written.
+  interface ck_to_octal_digits
+    subroutine ck_to_octal_digits_ck(key, digits) bind(C, name="ck_to_octal_digits")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(out) :: digits(20)
     end subroutine
+    subroutine ck_to_octal_digits_int(key, digits) bind(C, name="ck_to_octal_digits")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(out) :: digits(20)
+    end subroutine
+  end interface ck_to_octal_digits
 
-    subroutine ck_set_level(key, level) bind(C, name="ck_set_level")
+
+  interface ck_set_level
+    subroutine ck_set_level_ck(key, level) bind(C, name="ck_set_level")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
       integer(c_int32_t), intent(in) :: level
     end subroutine
+    subroutine ck_set_level_int(key, level) bind(C, name="ck_set_level")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+  end interface ck_set_level
 
-    subroutine ck_clear(key) bind(C, name="ck_clear")
-      import :: CellKey
+
+  interface ck_clear
+    subroutine ck_clear_ck(key) bind(C, name="ck_clear")
+      import :: CellKey, c_int32_t
       type(CellKey), intent(out) :: key
     end subroutine
+    subroutine ck_clear_int(key) bind(C, name="ck_clear")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(out) :: key(2)
+    end subroutine
+  end interface ck_clear
 
-    subroutine ck_duplicate(source, target) bind(C, name="ck_duplicate")
-      import :: CellKey
+
+  interface ck_duplicate
+    subroutine ck_duplicate_ck_ck(source, target) bind(C, name="ck_duplicate")
+      import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: source
       type(CellKey), intent(out) :: target
     end subroutine
+    subroutine ck_duplicate_ck_int(source, target) bind(C, name="ck_duplicate")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: source
+      integer(c_int32_t), intent(out) :: target(2)
+    end subroutine
+    subroutine ck_duplicate_int_ck(source, target) bind(C, name="ck_duplicate")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: source(2)
+      type(CellKey), intent(out) :: target
+    end subroutine
+    subroutine ck_duplicate_int_int(source, target) bind(C, name="ck_duplicate")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: source(2)
+      integer(c_int32_t), intent(out) :: target(2)
+    end subroutine
+  end interface ck_duplicate
 
-    ! keys: key array, slot s (from 1) in keys(2s - 1), keys(2s); it may
-    ! equally be declared keys(2, capacity).
-    subroutine ck_slot_assign(keys, capacity, from, to) bind(C, name="ck_slot_assign")
-      import :: c_int32_t
+
+  ! keys: key array, slot s (from 1) in keys(2s - 1), keys(2s), keys(:, s)
+  ! or keys(s), as it is declared.
+  interface ck_slot_assign
+    subroutine ck_slot_assign_flat(keys, capacity, from, to) bind(C, name="ck_slot_assign")
+      import :: CellKey, c_int32_t
       integer(c_int32_t), intent(inout) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, from, to
     end subroutine
+    subroutine ck_slot_assign_pairs(keys, capacity, from, to) bind(C, name="ck_slot_assign")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, from, to
+    end subroutine
+    subroutine ck_slot_assign_ck(keys, capacity, from, to) bind(C, name="ck_slot_assign")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, from, to
+    end subroutine
+  end interface ck_slot_assign
 
-    subroutine ck_from_ijk(key, level, i, j, k) bind(C, name="ck_from_ijk")
+
+  interface ck_from_ijk
+    subroutine ck_from_ijk_ck(key, level, i, j, k) bind(C, name="ck_from_ijk")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key  ! unchanged for a level outside 0..18
       integer(c_int32_t), intent(in) :: level, i, j, k
     end subroutine
+    subroutine ck_from_ijk_int(key, level, i, j, k) bind(C, name="ck_from_ijk")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)  ! unchanged for a level outside 0..18
+      integer(c_int32_t), intent(in) :: level, i, j, k
+    end subroutine
+  end interface ck_from_ijk
 
-    subroutine ck_to_ijk(key, level, i, j, k) bind(C, name="ck_to_ijk")
+
+  interface ck_to_ijk
+    subroutine ck_to_ijk_ck(key, level, i, j, k) bind(C, name="ck_to_ijk")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(in) :: level
       integer(c_int32_t), intent(out) :: i, j, k
     end subroutine
+    subroutine ck_to_ijk_int(key, level, i, j, k) bind(C, name="ck_to_ijk")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+      integer(c_int32_t), intent(out) :: i, j, k
+    end subroutine
+  end interface ck_to_ijk
 
-    ! Reads digits(1..18); the level field of key becomes 0.
-    subroutine ck_from_octal_digits(key, digits) bind(C, name="ck_from_octal_digits")
+
+  ! Reads digits(1..18); the level field of key becomes 0.
+  interface ck_from_octal_digits
+    subroutine ck_from_octal_digits_ck(key, digits) bind(C, name="ck_from_octal_digits")
       import :: CellKey, c_int32_t
       type(CellKey), intent(out) :: key
       integer(c_int32_t), intent(in) :: digits(20)
     end subroutine
+    subroutine ck_from_octal_digits_int(key, digits) bind(C, name="ck_from_octal_digits")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(out) :: key(2)
+      integer(c_int32_t), intent(in) :: digits(20)
+    end subroutine
+  end interface ck_from_octal_digits
 
-    ! bits(3(d - 1) + a) = axis-a bit of level d; all 64 entries written.
-    subroutine ck_to_bits(key, bits) bind(C, name="ck_to_bits")
+
+  ! bits(3(d - 1) + a) = axis-a bit of level d; all 64 entries written.
+  interface ck_to_bits
+    subroutine ck_to_bits_ck(key, bits) bind(C, name="ck_to_bits")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(out) :: bits(64)
     end subroutine
+    subroutine ck_to_bits_int(key, bits) bind(C, name="ck_to_bits")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(out) :: bits(64)
+    end subroutine
+  end interface ck_to_bits
 
-    ! Reads bits(1..54); the level field of key becomes 0.
-    subroutine ck_from_bits(key, bits) bind(C, name="ck_from_bits")
+
+  ! Reads bits(1..54); the level field of key becomes 0.
+  interface ck_from_bits
+    subroutine ck_from_bits_ck(key, bits) bind(C, name="ck_from_bits")
       import :: CellKey, c_int32_t
       type(CellKey), intent(out) :: key
       integer(c_int32_t), intent(in) :: bits(64)
     end subroutine
+    subroutine ck_from_bits_int(key, bits) bind(C, name="ck_from_bits")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(out) :: key(2)
+      integer(c_int32_t), intent(in) :: bits(64)
+    end subroutine
+  end interface ck_from_bits
 
-    subroutine ck_own_digit(key, octant) bind(C, name="ck_own_digit")
+
+  interface ck_own_digit
+    subroutine ck_own_digit_ck(key, octant) bind(C, name="ck_own_digit")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(out) :: octant
     end subroutine
+    subroutine ck_own_digit_int(key, octant) bind(C, name="ck_own_digit")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(out) :: octant
+    end subroutine
+  end interface ck_own_digit
 
-    subroutine ck_digit_at(key, level, octant) bind(C, name="ck_digit_at")
+
+  interface ck_digit_at
+    subroutine ck_digit_at_ck(key, level, octant) bind(C, name="ck_digit_at")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(in) :: level
       integer(c_int32_t), intent(out) :: octant
     end subroutine
+    subroutine ck_digit_at_int(key, level, octant) bind(C, name="ck_digit_at")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+      integer(c_int32_t), intent(out) :: octant
+    end subroutine
+  end interface ck_digit_at
 
-    ! Writes one 78-character line through C stdio (not Fortran unit 6):
-    ! flush unit 6 first and expect the line at C's next flush.
-    subroutine ck_print(key) bind(C, name="ck_print")
-      import :: CellKey
+
+  ! Writes one 78-character line through C stdio (not Fortran unit 6):
+  ! flush unit 6 first and expect the line at C's next flush.
+  interface ck_print
+    subroutine ck_print_ck(key) bind(C, name="ck_print")
+      import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
     end subroutine
+    subroutine ck_print_int(key) bind(C, name="ck_print")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+    end subroutine
+  end interface ck_print
 
-    ! ---- cell keys: navigation, ordering and key arrays ----
 
-    subroutine ck_to_child(key, octant) bind(C, name="ck_to_child")
+  ! ---- cell keys: navigation, ordering and key arrays ----
+
+  interface ck_to_child
+    subroutine ck_to_child_ck(key, octant) bind(C, name="ck_to_child")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
       integer(c_int32_t), intent(in) :: octant
     end subroutine
+    subroutine ck_to_child_int(key, octant) bind(C, name="ck_to_child")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: octant
+    end subroutine
+  end interface ck_to_child
 
-    subroutine ck_to_parent(key) bind(C, name="ck_to_parent")
-      import :: CellKey
+
+  interface ck_to_parent
+    subroutine ck_to_parent_ck(key) bind(C, name="ck_to_parent")
+      import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
     end subroutine
+    subroutine ck_to_parent_int(key) bind(C, name="ck_to_parent")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+    end subroutine
+  end interface ck_to_parent
 
-    subroutine ck_truncate_to(key, level) bind(C, name="ck_truncate_to")
+
+  interface ck_truncate_to
+    subroutine ck_truncate_to_ck(key, level) bind(C, name="ck_truncate_to")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
       integer(c_int32_t), intent(in) :: level
     end subroutine
+    subroutine ck_truncate_to_int(key, level) bind(C, name="ck_truncate_to")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+  end interface ck_truncate_to
 
-    ! source and target may be the same variable.
-    subroutine ck_truncate_into(source, target, level) bind(C, name="ck_truncate_into")
+
+  ! source and target may be the same variable.
+  interface ck_truncate_into
+    subroutine ck_truncate_into_ck_ck(source, target, level) bind(C, name="ck_truncate_into")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: source
       type(CellKey), intent(inout) :: target
       integer(c_int32_t), intent(in) :: level
     end subroutine
-
-    ! result = -1, 0, +1 as first comes before, equals or follows second in
-    ! path order.
-    subroutine ck_collate(first, second, result) bind(C, name="ck_collate")
+    subroutine ck_truncate_into_ck_int(source, target, level) bind(C, name="ck_truncate_into")
       import :: CellKey, c_int32_t
-      type(CellKey), intent(in) :: first, second
+      type(CellKey), intent(in) :: source
+      integer(c_int32_t), intent(inout) :: target(2)
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+    subroutine ck_truncate_into_int_ck(source, target, level) bind(C, name="ck_truncate_into")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: source(2)
+      type(CellKey), intent(inout) :: target
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+    subroutine ck_truncate_into_int_int(source, target, level) bind(C, name="ck_truncate_into")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: source(2)
+      integer(c_int32_t), intent(inout) :: target(2)
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+  end interface ck_truncate_into
+
+
+  ! result = -1, 0, +1 as first comes before, equals or follows second in
+  ! path order.
+  interface ck_collate
+    subroutine ck_collate_ck_ck(first, second, result) bind(C, name="ck_collate")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: first
+      type(CellKey), intent(in) :: second
       integer(c_int32_t), intent(out) :: result
     end subroutine
-
-    subroutine ck_collate_at(first, second, level, result) bind(C, name="ck_collate_at")
+    subroutine ck_collate_ck_int(first, second, result) bind(C, name="ck_collate")
       import :: CellKey, c_int32_t
-      type(CellKey), intent(in) :: first, second
+      type(CellKey), intent(in) :: first
+      integer(c_int32_t), intent(in) :: second(2)
+      integer(c_int32_t), intent(out) :: result
+    end subroutine
+    subroutine ck_collate_int_ck(first, second, result) bind(C, name="ck_collate")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: first(2)
+      type(CellKey), intent(in) :: second
+      integer(c_int32_t), intent(out) :: result
+    end subroutine
+    subroutine ck_collate_int_int(first, second, result) bind(C, name="ck_collate")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: first(2)
+      integer(c_int32_t), intent(in) :: second(2)
+      integer(c_int32_t), intent(out) :: result
+    end subroutine
+  end interface ck_collate
+
+
+  interface ck_collate_at
+    subroutine ck_collate_at_ck_ck(first, second, level, result) bind(C, name="ck_collate_at")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: first
+      type(CellKey), intent(in) :: second
       integer(c_int32_t), intent(in) :: level
       integer(c_int32_t), intent(out) :: result
     end subroutine
+    subroutine ck_collate_at_ck_int(first, second, level, result) bind(C, name="ck_collate_at")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: first
+      integer(c_int32_t), intent(in) :: second(2)
+      integer(c_int32_t), intent(in) :: level
+      integer(c_int32_t), intent(out) :: result
+    end subroutine
+    subroutine ck_collate_at_int_ck(first, second, level, result) bind(C, name="ck_collate_at")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: first(2)
+      type(CellKey), intent(in) :: second
+      integer(c_int32_t), intent(in) :: level
+      integer(c_int32_t), intent(out) :: result
+    end subroutine
+    subroutine ck_collate_at_int_int(first, second, level, result) bind(C, name="ck_collate_at")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: first(2)
+      integer(c_int32_t), intent(in) :: second(2)
+      integer(c_int32_t), intent(in) :: level
+      integer(c_int32_t), intent(out) :: result
+    end subroutine
+  end interface ck_collate_at
 
-    subroutine ck_next_cell(key) bind(C, name="ck_next_cell")
-      import :: CellKey
+
+  interface ck_next_cell
+    subroutine ck_next_cell_ck(key) bind(C, name="ck_next_cell")
+      import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
     end subroutine
+    subroutine ck_next_cell_int(key) bind(C, name="ck_next_cell")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+    end subroutine
+  end interface ck_next_cell
 
-    subroutine ck_prev_cell(key) bind(C, name="ck_prev_cell")
-      import :: CellKey
+
+  interface ck_prev_cell
+    subroutine ck_prev_cell_ck(key) bind(C, name="ck_prev_cell")
+      import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
     end subroutine
+    subroutine ck_prev_cell_int(key) bind(C, name="ck_prev_cell")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+    end subroutine
+  end interface ck_prev_cell
 
-    subroutine ck_next_cell_at(key, level) bind(C, name="ck_next_cell_at")
+
+  interface ck_next_cell_at
+    subroutine ck_next_cell_at_ck(key, level) bind(C, name="ck_next_cell_at")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
       integer(c_int32_t), intent(in) :: level
     end subroutine
+    subroutine ck_next_cell_at_int(key, level) bind(C, name="ck_next_cell_at")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+  end interface ck_next_cell_at
 
-    subroutine ck_prev_cell_at(key, level) bind(C, name="ck_prev_cell_at")
+
+  interface ck_prev_cell_at
+    subroutine ck_prev_cell_at_ck(key, level) bind(C, name="ck_prev_cell_at")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
       integer(c_int32_t), intent(in) :: level
     end subroutine
+    subroutine ck_prev_cell_at_int(key, level) bind(C, name="ck_prev_cell_at")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+    end subroutine
+  end interface ck_prev_cell_at
 
-    ! bits: the cell's path-bit array (ck_to_bits); key is written, not read.
-    subroutine ck_axis_neighbour(key, bits, level, axis, direction) &
+
+  ! bits: the cell's path-bit array (ck_to_bits); key is written, not read.
+  interface ck_axis_neighbour
+    subroutine ck_axis_neighbour_ck(key, bits, level, axis, direction) &
         bind(C, name="ck_axis_neighbour")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key  ! unchanged for an axis or level out of range
       integer(c_int32_t), intent(in) :: bits(64)
       integer(c_int32_t), intent(in) :: level, axis, direction
     end subroutine
+    subroutine ck_axis_neighbour_int(key, bits, level, axis, direction) &
+        bind(C, name="ck_axis_neighbour")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)  ! unchanged for an axis or level out of range
+      integer(c_int32_t), intent(in) :: bits(64)
+      integer(c_int32_t), intent(in) :: level, axis, direction
+    end subroutine
+  end interface ck_axis_neighbour
 
-    subroutine ck_write_slot(key, keys, capacity, slot) bind(C, name="ck_write_slot")
+
+  interface ck_write_slot
+    subroutine ck_write_slot_ck_flat(key, keys, capacity, slot) bind(C, name="ck_write_slot")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(inout) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, slot
     end subroutine
+    subroutine ck_write_slot_ck_pairs(key, keys, capacity, slot) bind(C, name="ck_write_slot")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: key
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot_ck_ck(key, keys, capacity, slot) bind(C, name="ck_write_slot")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: key
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot_int_flat(key, keys, capacity, slot) bind(C, name="ck_write_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot_int_pairs(key, keys, capacity, slot) bind(C, name="ck_write_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot_int_ck(key, keys, capacity, slot) bind(C, name="ck_write_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+  end interface ck_write_slot
 
-    subroutine ck_read_slot(key, keys, capacity, slot) bind(C, name="ck_read_slot")
+
+  interface ck_read_slot
+    subroutine ck_read_slot_ck_flat(key, keys, capacity, slot) bind(C, name="ck_read_slot")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key  ! unchanged for a slot outside the array
       integer(c_int32_t), intent(in) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, slot
     end subroutine
+    subroutine ck_read_slot_ck_pairs(key, keys, capacity, slot) bind(C, name="ck_read_slot")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: key  ! unchanged for a slot outside the array
+      integer(c_int32_t), intent(in) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot_ck_ck(key, keys, capacity, slot) bind(C, name="ck_read_slot")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: key  ! unchanged for a slot outside the array
+      type(CellKey), intent(in) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot_int_flat(key, keys, capacity, slot) bind(C, name="ck_read_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)  ! unchanged for a slot outside the array
+      integer(c_int32_t), intent(in) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot_int_pairs(key, keys, capacity, slot) bind(C, name="ck_read_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)  ! unchanged for a slot outside the array
+      integer(c_int32_t), intent(in) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot_int_ck(key, keys, capacity, slot) bind(C, name="ck_read_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)  ! unchanged for a slot outside the array
+      type(CellKey), intent(in) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+  end interface ck_read_slot
 
-    ! Zero-based key arrays of capacity + 1 slots: slot s (0..capacity) in
-    ! keys(2s + 1), keys(2s + 2), or keys(1:2, s) for keys(2, 0:capacity).
-    subroutine ck_write_slot0(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
+
+  ! Zero-based key arrays of capacity + 1 slots: slot s (0..capacity) in
+  ! keys(2s + 1), keys(2s + 2), or keys(1:2, s) for keys(2, 0:capacity).
+  interface ck_write_slot0
+    subroutine ck_write_slot0_ck_flat(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
       import :: CellKey, c_int32_t
       type(CellKey), intent(in) :: key
       integer(c_int32_t), intent(inout) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, slot
     end subroutine
+    subroutine ck_write_slot0_ck_pairs(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: key
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot0_ck_ck(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: key
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot0_int_flat(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot0_int_pairs(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_write_slot0_int_ck(key, keys, capacity, slot) bind(C, name="ck_write_slot0")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: key(2)
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+  end interface ck_write_slot0
 
-    subroutine ck_read_slot0(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
+
+  interface ck_read_slot0
+    subroutine ck_read_slot0_ck_flat(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
       import :: CellKey, c_int32_t
       type(CellKey), intent(inout) :: key
       integer(c_int32_t), intent(in) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, slot
     end subroutine
+    subroutine ck_read_slot0_ck_pairs(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: key
+      integer(c_int32_t), intent(in) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot0_ck_ck(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: key
+      type(CellKey), intent(in) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot0_int_flat(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot0_int_pairs(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      integer(c_int32_t), intent(in) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+    subroutine ck_read_slot0_int_ck(key, keys, capacity, slot) bind(C, name="ck_read_slot0")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: key(2)
+      type(CellKey), intent(in) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, slot
+    end subroutine
+  end interface ck_read_slot0
 
-    subroutine ck_slot_to_slot(keys, capacity, from, to) bind(C, name="ck_slot_to_slot")
-      import :: c_int32_t
+
+  interface ck_slot_to_slot
+    subroutine ck_slot_to_slot_flat(keys, capacity, from, to) bind(C, name="ck_slot_to_slot")
+      import :: CellKey, c_int32_t
       integer(c_int32_t), intent(inout) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, from, to
     end subroutine
+    subroutine ck_slot_to_slot_pairs(keys, capacity, from, to) bind(C, name="ck_slot_to_slot")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, from, to
+    end subroutine
+    subroutine ck_slot_to_slot_ck(keys, capacity, from, to) bind(C, name="ck_slot_to_slot")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, from, to
+    end subroutine
+  end interface ck_slot_to_slot
 
-    subroutine ck_slide_block(keys, capacity, count, distance, direction) &
+
+  interface ck_slide_block
+    subroutine ck_slide_block_flat(keys, capacity, count, distance, direction) &
         bind(C, name="ck_slide_block")
-      import :: c_int32_t
+      import :: CellKey, c_int32_t
       integer(c_int32_t), intent(inout) :: keys(*)
       integer(c_int32_t), intent(in) :: capacity, count, distance, direction
     end subroutine
+    subroutine ck_slide_block_pairs(keys, capacity, count, distance, direction) &
+        bind(C, name="ck_slide_block")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: keys(2, *)
+      integer(c_int32_t), intent(in) :: capacity, count, distance, direction
+    end subroutine
+    subroutine ck_slide_block_ck(keys, capacity, count, distance, direction) &
+        bind(C, name="ck_slide_block")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: keys(*)
+      integer(c_int32_t), intent(in) :: capacity, count, distance, direction
+    end subroutine
+  end interface ck_slide_block
 
-    subroutine ck_gather_range(compact, compact_capacity, large, large_capacity, first, last) &
+
+  interface ck_gather_range
+    subroutine ck_gather_range_flat_flat(compact, compact_capacity, large, large_capacity, first, last) &
         bind(C, name="ck_gather_range")
-      import :: c_int32_t
+      import :: CellKey, c_int32_t
       integer(c_int32_t), intent(inout) :: compact(*)
       integer(c_int32_t), intent(in) :: compact_capacity
       integer(c_int32_t), intent(in) :: large(*)
       integer(c_int32_t), intent(in) :: large_capacity, first, last
     end subroutine
+    subroutine ck_gather_range_flat_pairs(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(in) :: large(2, *)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_flat_ck(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      type(CellKey), intent(in) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_pairs_flat(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: compact(2, *)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(in) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_pairs_pairs(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: compact(2, *)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(in) :: large(2, *)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_pairs_ck(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(inout) :: compact(2, *)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      type(CellKey), intent(in) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_ck_flat(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(in) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_ck_pairs(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(in) :: large(2, *)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_gather_range_ck_ck(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_gather_range")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(inout) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      type(CellKey), intent(in) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+  end interface ck_gather_range
 
-    subroutine ck_scatter_range(compact, compact_capacity, large, large_capacity, first, last) &
+
+  interface ck_scatter_range
+    subroutine ck_scatter_range_flat_flat(compact, compact_capacity, large, large_capacity, first, last) &
         bind(C, name="ck_scatter_range")
-      import :: c_int32_t
+      import :: CellKey, c_int32_t
       integer(c_int32_t), intent(in) :: compact(*)
       integer(c_int32_t), intent(in) :: compact_capacity
       integer(c_int32_t), intent(inout) :: large(*)
       integer(c_int32_t), intent(in) :: large_capacity, first, last
     end subroutine
+    subroutine ck_scatter_range_flat_pairs(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(inout) :: large(2, *)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_flat_ck(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      type(CellKey), intent(inout) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_pairs_flat(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: compact(2, *)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(inout) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_pairs_pairs(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: compact(2, *)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(inout) :: large(2, *)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_pairs_ck(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: compact(2, *)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      type(CellKey), intent(inout) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_ck_flat(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(inout) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_ck_pairs(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      integer(c_int32_t), intent(inout) :: large(2, *)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+    subroutine ck_scatter_range_ck_ck(compact, compact_capacity, large, large_capacity, first, last) &
+        bind(C, name="ck_scatter_range")
+      import :: CellKey, c_int32_t
+      type(CellKey), intent(in) :: compact(*)
+      integer(c_int32_t), intent(in) :: compact_capacity
+      type(CellKey), intent(inout) :: large(*)
+      integer(c_int32_t), intent(in) :: large_capacity, first, last
+    end subroutine
+  end interface ck_scatter_range
+
+  interface
 
     ! ---- octree ----
     ! Status letters: "N" created or stored, "T", "O", "P", "U" the leaf
@@ -310,10 +876,12 @@ module cellkeys
       integer(c_int32_t), intent(in) :: capacity
       integer(c_int32_t), intent(inout) :: count
     end subroutine
+  end interface
 
-    subroutine tree_refine(parent, child, state, capacity, count, key, status) &
+  interface tree_refine
+    subroutine tree_refine_ck(parent, child, state, capacity, count, key, status) &
         bind(C, name="tree_refine")
-      import :: CellKey, c_int32_t, c_char
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(inout) :: parent(*)
       integer(c_int32_t), intent(inout) :: child(0:7, *)
       character(kind=c_char), intent(inout) :: state(0:7, *)
@@ -322,11 +890,25 @@ module cellkeys
       type(CellKey), intent(in) :: key
       character(kind=c_char), intent(out) :: status
     end subroutine
+    subroutine tree_refine_int(parent, child, state, capacity, count, key, status) &
+        bind(C, name="tree_refine")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(inout) :: parent(*)
+      integer(c_int32_t), intent(inout) :: child(0:7, *)
+      character(kind=c_char), intent(inout) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(inout) :: count
+      integer(c_int32_t), intent(in) :: key(2)
+      character(kind=c_char), intent(out) :: status
+    end subroutine
+  end interface tree_refine
 
-    ! fill: the new slots' letter; "E" on return when refused.
-    subroutine tree_refine_fill(parent, child, state, capacity, count, key, level, fill) &
+
+  ! fill: the new slots' letter; "E" on return when refused.
+  interface tree_refine_fill
+    subroutine tree_refine_fill_ck(parent, child, state, capacity, count, key, level, fill) &
         bind(C, name="tree_refine_fill")
-      import :: CellKey, c_int32_t, c_char
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(inout) :: parent(*)
       integer(c_int32_t), intent(inout) :: child(0:7, *)
       character(kind=c_char), intent(inout) :: state(0:7, *)
@@ -336,10 +918,25 @@ module cellkeys
       integer(c_int32_t), intent(in) :: level
       character(kind=c_char), intent(inout) :: fill
     end subroutine
+    subroutine tree_refine_fill_int(parent, child, state, capacity, count, key, level, fill) &
+        bind(C, name="tree_refine_fill")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(inout) :: parent(*)
+      integer(c_int32_t), intent(inout) :: child(0:7, *)
+      character(kind=c_char), intent(inout) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(inout) :: count
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(in) :: level
+      character(kind=c_char), intent(inout) :: fill
+    end subroutine
+  end interface tree_refine_fill
 
-    subroutine tree_put_value(child, state, capacity, key, value, status) &
+
+  interface tree_put_value
+    subroutine tree_put_value_ck(child, state, capacity, key, value, status) &
         bind(C, name="tree_put_value")
-      import :: CellKey, c_int32_t, c_char
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(inout) :: child(0:7, *)
       character(kind=c_char), intent(inout) :: state(0:7, *)
       integer(c_int32_t), intent(in) :: capacity
@@ -347,10 +944,23 @@ module cellkeys
       integer(c_int32_t), intent(in) :: value
       character(kind=c_char), intent(out) :: status
     end subroutine
+    subroutine tree_put_value_int(child, state, capacity, key, value, status) &
+        bind(C, name="tree_put_value")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(inout) :: child(0:7, *)
+      character(kind=c_char), intent(inout) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(in) :: value
+      character(kind=c_char), intent(out) :: status
+    end subroutine
+  end interface tree_put_value
 
-    subroutine tree_put_value_if_free(child, state, capacity, key, value, status) &
+
+  interface tree_put_value_if_free
+    subroutine tree_put_value_if_free_ck(child, state, capacity, key, value, status) &
         bind(C, name="tree_put_value_if_free")
-      import :: CellKey, c_int32_t, c_char
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(inout) :: child(0:7, *)
       character(kind=c_char), intent(inout) :: state(0:7, *)
       integer(c_int32_t), intent(in) :: capacity
@@ -358,10 +968,23 @@ module cellkeys
       integer(c_int32_t), intent(in) :: value
       character(kind=c_char), intent(out) :: status
     end subroutine
+    subroutine tree_put_value_if_free_int(child, state, capacity, key, value, status) &
+        bind(C, name="tree_put_value_if_free")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(inout) :: child(0:7, *)
+      character(kind=c_char), intent(inout) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(in) :: value
+      character(kind=c_char), intent(out) :: status
+    end subroutine
+  end interface tree_put_value_if_free
 
-    subroutine tree_replace_value(child, state, capacity, key, value, status) &
+
+  interface tree_replace_value
+    subroutine tree_replace_value_ck(child, state, capacity, key, value, status) &
         bind(C, name="tree_replace_value")
-      import :: CellKey, c_int32_t, c_char
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(inout) :: child(0:7, *)
       character(kind=c_char), intent(inout) :: state(0:7, *)
       integer(c_int32_t), intent(in) :: capacity
@@ -369,10 +992,23 @@ module cellkeys
       integer(c_int32_t), intent(in) :: value
       character(kind=c_char), intent(out) :: status
     end subroutine
+    subroutine tree_replace_value_int(child, state, capacity, key, value, status) &
+        bind(C, name="tree_replace_value")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(inout) :: child(0:7, *)
+      character(kind=c_char), intent(inout) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(in) :: value
+      character(kind=c_char), intent(out) :: status
+    end subroutine
+  end interface tree_replace_value
 
-    subroutine tree_lookup(child, state, capacity, key, level, value, status) &
+
+  interface tree_lookup
+    subroutine tree_lookup_ck(child, state, capacity, key, level, value, status) &
         bind(C, name="tree_lookup")
-      import :: CellKey, c_int32_t, c_char
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(in) :: child(0:7, *)
       character(kind=c_char), intent(in) :: state(0:7, *)
       integer(c_int32_t), intent(in) :: capacity
@@ -380,16 +1016,40 @@ module cellkeys
       integer(c_int32_t), intent(out) :: level, value
       character(kind=c_char), intent(out) :: status
     end subroutine
+    subroutine tree_lookup_int(child, state, capacity, key, level, value, status) &
+        bind(C, name="tree_lookup")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(in) :: child(0:7, *)
+      character(kind=c_char), intent(in) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(in) :: key(2)
+      integer(c_int32_t), intent(out) :: level, value
+      character(kind=c_char), intent(out) :: status
+    end subroutine
+  end interface tree_lookup
 
-    ! letter: the letter to write; "E" on return when refused.
-    subroutine tree_mark_slot(child, state, capacity, key, letter) bind(C, name="tree_mark_slot")
-      import :: CellKey, c_int32_t, c_char
+
+  ! letter: the letter to write; "E" on return when refused.
+  interface tree_mark_slot
+    subroutine tree_mark_slot_ck(child, state, capacity, key, letter) bind(C, name="tree_mark_slot")
+      import :: CellKey, c_char, c_int32_t
       integer(c_int32_t), intent(in) :: child(0:7, *)
       character(kind=c_char), intent(inout) :: state(0:7, *)
       integer(c_int32_t), intent(in) :: capacity
       type(CellKey), intent(in) :: key
       character(kind=c_char), intent(inout) :: letter
     end subroutine
+    subroutine tree_mark_slot_int(child, state, capacity, key, letter) bind(C, name="tree_mark_slot")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(in) :: child(0:7, *)
+      character(kind=c_char), intent(inout) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity
+      integer(c_int32_t), intent(in) :: key(2)
+      character(kind=c_char), intent(inout) :: letter
+    end subroutine
+  end interface tree_mark_slot
+
+  interface
 
     ! Writes through C stdio, like ck_print.
     subroutine tree_print(parent, child, state, capacity, count) bind(C, name="tree_print")
@@ -548,6 +1208,7 @@ module cellkeys
 
     subroutine msg_shut_down() bind(C, name="msg_shut_down")
     end subroutine
+
 
   end interface
 end module cellkeys

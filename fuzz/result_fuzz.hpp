@@ -11,7 +11,6 @@
 #include "conversion.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
-#include "fields.hpp"
 #include "fuzz_target.hpp"
 #include "input.hpp"
 #include "limits.hpp"
@@ -29,8 +28,9 @@ inline int run_result(const std::uint8_t* data, std::size_t size, bool text)
         read_result_from(source, text, *work.piece);
         const Header& h = work.piece->header;
         // The per-cell arrays hold max_cells cells and max_species species:
-        // a read that got this far must have refused anything larger.
-        FUZZ_CHECK(h.ncells <= max_cells);
+        // a read that got this far must have refused anything larger, and
+        // taken a negative cell count as none.
+        FUZZ_CHECK(h.ncells >= 0 && h.ncells <= max_cells);
         FUZZ_CHECK(h.nspecies <= max_species);
         const auto context = std::make_unique<OutputContext>(make_context(h, file));
         FUZZ_CHECK(context->sizes.nlevels >= 0 && context->sizes.nlevels <= max_level);

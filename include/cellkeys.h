@@ -7,7 +7,8 @@
  *     (only rng_normal returns a value);
  *   - callers own all storage; the library allocates nothing and keeps no
  *     state apart from ck_tables and the random-number records;
- *   - call ck_fill_tables once before any routine that reads ck_tables;
+ *   - the routines use the key weights compiled in, not ck_tables, so none
+ *     depends on ck_fill_tables having run;
  *   - cells, species, digit levels and key slots count from 1; octree slots,
  *     octant digits and pieces count from 0.
  */
@@ -16,13 +17,8 @@
 
 #include <stdint.h>
 
-/* ==== version ==== */
-
-/* The library's version: the CMake package's, pkg-config's and cellplot's. */
-#define CELLKEYS_VERSION_MAJOR 0
-#define CELLKEYS_VERSION_MINOR 1
-#define CELLKEYS_VERSION_PATCH 0
-#define CELLKEYS_VERSION_STRING "0.1.0"
+/* CELLKEYS_VERSION_MAJOR, _MINOR, _PATCH and _STRING. */
+#include "cellkeys_version.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -43,20 +39,20 @@ typedef struct CellKey {
  * Zero until ck_fill_tables runs. */
 extern int32_t ck_tables[52];
 
-/* Fills ck_tables; call once per process before any routine that reads it.
- * Calling it again writes the same values. */
+/* Fills ck_tables, for programs that read the weights themselves.  No
+ * library routine reads the table; calling this again writes the same values. */
 void ck_fill_tables(void);
 
 /* A well-formed key has level 0 (the root) to 18 and non-negative words;
  * words are handled as 32-bit patterns, and keys with a negative word are
- * outside every routine's limits.  Routines marked "Reads ck_tables" use
- * the table's weights: call ck_fill_tables first.  (They are compiled in as
- * constants equal to the table's, so a missing call cannot divide by zero.) */
+ * outside every routine's limits.  The key and octree routines use weights
+ * compiled in as constants equal to ck_tables' and read no table, so they
+ * may run before ck_fill_tables and in several threads at once on distinct
+ * keys and arrays. */
 
 /* The key's level field.
  *   key    in
- *   level  out, word 2 / 2^25 truncated toward zero (any key)
- * Reads ck_tables (the level unit). */
+ *   level  out, word 2 / 2^25 truncated toward zero (any key) */
 void ck_get_level(const CellKey *key, int32_t *level);
 
 /* The key's digit array: digits[d - 1] = octant digit (0..7) of level d,
@@ -65,29 +61,26 @@ void ck_get_level(const CellKey *key, int32_t *level);
  *   key     in, level field 0..18; 19 and 20 unpack the stored words as they
  *           stand (bit 24 and the level field's low bits become digits);
  *           below 0 or above 20, all 20 entries are 0
- *   digits  out, 20 entries
- * Reads ck_tables. */
+ *   digits  out, 20 entries */
 void ck_to_octal_digits(const CellKey *key, int32_t *digits);
 
 /* Replaces the level field of key; word 1 and bits 0 to 24 of word 2 stay
  * (bit 24 included).  Lowering the level leaves the deeper digits in place.
  *   key    in-out
- *   level  in, 0..18 (up to 63 is stored as given; the sum wraps mod 2^32)
- * Reads ck_tables (the level unit). */
+ *   level  in, 0..18 (up to 63 is stored as given; the sum wraps mod 2^32) */
 void ck_set_level(CellKey *key, const int32_t *level);
 
-/* Makes key the root key (0, 0).  Reads no table. */
+/* Makes key the root key (0, 0). */
 void ck_clear(CellKey *key);
 
-/* target = source; both may be the same key.  Reads no table. */
+/* target = source; both may be the same key. */
 void ck_duplicate(const CellKey *source, CellKey *target);
 
 /* Slot `to` of a key array becomes a copy of slot `from` (same effect as
  * ck_slot_to_slot).
  *   keys      in-out, slot s (from 1) in keys[2s - 2], keys[2s - 1]
  *   capacity  in, slots in the array
- *   from, to  in, 1..capacity; outside it nothing is copied
- * Reads no table. */
+ *   from, to  in, 1..capacity; outside it nothing is copied */
 void ck_slot_assign(int32_t *keys, const int32_t *capacity, const int32_t *from,
                     const int32_t *to);
 
@@ -97,8 +90,7 @@ void ck_slot_assign(int32_t *keys, const int32_t *capacity, const int32_t *from,
  *   key      out; left unchanged when level is outside 0..18
  *   level    in, 0..18 (level 0 gives the root whatever i, j, k are)
  *   i, j, k  in, 0..2^level - 1; only the lowest `level` bits are used, so
- *            larger (and negative, two's-complement) values wrap mod 2^level
- * Reads ck_tables. */
+ *            larger (and negative, two's-complement) values wrap mod 2^level */
 void ck_from_ijk(CellKey *key, const int32_t *level, const int32_t *i,
                  const int32_t *j, const int32_t *k);
 
@@ -107,8 +99,7 @@ void ck_from_ijk(CellKey *key, const int32_t *level, const int32_t *i,
  * ancestor, above it (digits 0) its first descendant.
  *   key      in
  *   level    in, 0..18; outside it i, j, k are set to 0
- *   i, j, k  out
- * Reads ck_tables. */
+ *   i, j, k  out */
 void ck_to_ijk(const CellKey *key, const int32_t *level, int32_t *i, int32_t *j,
                int32_t *k);
 
@@ -117,8 +108,7 @@ void ck_to_ijk(const CellKey *key, const int32_t *level, int32_t *i, int32_t *j,
  * their weight 8^(d - 1) (a digit 8 carries into the next level), each word
  * wrapping mod 2^32.
  *   key     out
- *   digits  in, 18 entries read (entries 19 and 20 of a digit array ignored)
- * Reads ck_tables. */
+ *   digits  in, 18 entries read (entries 19 and 20 of a digit array ignored) */
 void ck_from_octal_digits(CellKey *key, const int32_t *digits);
 
 /* The key's path-bit array: bits[3(d - 1) + a - 1] = axis-a bit of level d
@@ -126,38 +116,34 @@ void ck_from_octal_digits(CellKey *key, const int32_t *digits);
  * level-0 key still gives bit 0 of word 1 in bits[0] (0 for the root).
  *   key   in, level field 0..18; 19 and 20 unpack the stored words as they
  *         stand; below 0 or above 20, all 64 entries are 0
- *   bits  out, 64 entries
- * Reads ck_tables. */
+ *   bits  out, 64 entries */
 void ck_to_bits(const CellKey *key, int32_t *bits);
 
 /* Packs bits[0..53] into key with level field 0 (word 1 from entries 0..29,
  * word 2 from 30..53); set the level with ck_set_level afterwards.  Entries
  * other than 0 and 1 are added with their weight, each word wrapping.
  *   key   out
- *   bits  in, 54 entries read
- * Reads ck_tables. */
+ *   bits  in, 54 entries read */
 void ck_from_bits(CellKey *key, const int32_t *bits);
 
 /* The octant digit of the key at its own level: which child of its parent
  * the cell is.
  *   key     in, level field 1..18 (19 and 20 read the stored words)
- *   octant  out, 0..7; 0 for the root and for a level field outside 1..20
- * Reads ck_tables. */
+ *   octant  out, 0..7; 0 for the root and for a level field outside 1..20 */
 void ck_own_digit(const CellKey *key, int32_t *octant);
 
 /* The stored octant digit of a chosen level; the level field is not read.
  *   key     in
  *   level   in, 1..18 (19 and 20 read the stored words); outside 1..20
  *           octant is 0
- *   octant  out, 0..7
- * Reads ck_tables. */
+ *   octant  out, 0..7 */
 void ck_digit_at(const CellKey *key, const int32_t *level, int32_t *octant);
 
 /* Writes one line to standard output: for each of the 18 levels the axis-1,
  * axis-2 and axis-3 bits of its stored digit as '0'/'1' and a '!', then the
  * six level bits, least significant first: 78 characters and a line feed.
  *   key  in
- * Reads ck_tables; writes standard output (C stdio, not flushed). */
+ * Writes standard output (C stdio, not flushed). */
 void ck_print(const CellKey *key);
 
 /* ==== cell keys: navigation, ordering and key arrays (cellkeys/) ==== */
@@ -167,36 +153,31 @@ void ck_print(const CellKey *key);
 
 /* Moves key to its child in the given octant (level + 1).
  *   key     in-out, level 0..17 (a level-18 key has no child)
- *   octant  in, 0..7
- * Reads ck_tables. */
+ *   octant  in, 0..7 */
 void ck_to_child(CellKey *key, const int32_t *octant);
 
 /* Moves key to its parent (level - 1), dropping its own digit.
- *   key  in-out, level 1..18 (the root stays the root)
- * Reads ck_tables. */
+ *   key  in-out, level 1..18 (the root stays the root) */
 void ck_to_parent(CellKey *key);
 
 /* Keeps the digits of levels 1..level and sets the level field to level:
  * the ancestor at a coarser level, the first descendant at a finer one, and
  * at the key's own level the key with stale deeper digits cleared.
  *   key    in-out; its level field is not read
- *   level  in, 0..18
- * Reads ck_tables. */
+ *   level  in, 0..18 */
 void ck_truncate_to(CellKey *key, const int32_t *level);
 
 /* As ck_truncate_to, into a second key; source and target may be the same.
  *   source  in
  *   target  out
- *   level   in, 0..18
- * Reads ck_tables. */
+ *   level   in, 0..18 */
 void ck_truncate_into(const CellKey *source, CellKey *target, const int32_t *level);
 
 /* Path order: digits compared from level 1, smaller first; on equal digits
  * of levels 1..max(both levels) the coarser key comes first.
  *   first, second  in; level fields 0..18 (19 and 20 compare the stored
  *                  words as they stand; beyond 20, 20 levels are compared)
- *   result         out: -1 first before second, 0 equal, +1 after
- * Reads ck_tables. */
+ *   result         out: -1 first before second, 0 equal, +1 after */
 void ck_collate(const CellKey *first, const CellKey *second, int32_t *result);
 
 /* Compares only the stored digits of levels 1..level; no level tie-break.
@@ -211,8 +192,7 @@ void ck_collate_at(const CellKey *first, const CellKey *second, const int32_t *l
 /* Next (ck_next_cell) or previous (ck_prev_cell) cell of the key's own level
  * in path order, wrapping from the last cell to the first and back.  The
  * root stays the root.
- *   key  in-out, level 0..18
- * Reads ck_tables. */
+ *   key  in-out, level 0..18 */
 void ck_next_cell(CellKey *key);
 void ck_prev_cell(CellKey *key);
 
@@ -222,8 +202,7 @@ void ck_prev_cell(CellKey *key);
  * resolution.  Wraps around like ck_next_cell.
  *   key    in-out, level field 0..18
  *   level  in, 1..18, normally at most the key's level (above it, digit
- *          `level` is stepped all the same and the key is not well-formed)
- * Reads ck_tables. */
+ *          `level` is stepped all the same and the key is not well-formed) */
 void ck_next_cell_at(CellKey *key, const int32_t *level);
 void ck_prev_cell_at(CellKey *key, const int32_t *level);
 
@@ -235,15 +214,13 @@ void ck_prev_cell_at(CellKey *key, const int32_t *level);
  *   level      in, 0..18 (0 gives the root)
  *   axis       in, 1..3
  *   direction  in, > 0 up, otherwise down
- *   An axis or level out of range leaves key unchanged and reads no bit.
- * Reads ck_tables. */
+ *   An axis or level out of range leaves key unchanged and reads no bit. */
 void ck_axis_neighbour(CellKey *key, const int32_t *bits, const int32_t *level,
                        const int32_t *axis, const int32_t *direction);
 
 /* Key arrays: slot s (from 1) holds a key in words 2s - 2 and 2s - 1 of a
- * flat int32_t array of `capacity` slots.  These routines copy whole keys,
- * read no table and may run before ck_fill_tables.  Beyond the documented
- * limits they never reach past the capacity they are given: a slot, block
+ * flat int32_t array of `capacity` slots.  These routines copy whole keys.
+ * Beyond the documented * limits they never reach past the capacity they are given: a slot, block
  * or range outside it makes the call copy nothing. */
 
 /* keys slot `slot` := key.
@@ -312,9 +289,9 @@ void ck_scatter_range(const int32_t *compact, const int32_t *compact_capacity,
  *                          "U" free leaf, "O" and "P" marked leaves.
  * Slots are octant digits 0..7; nodes count from 1 in order of creation.
  * Routines that take a key walk from the root along its octant digits (from
- * ck_to_octal_digits) down to the key's level (from ck_get_level), reading
- * ck_tables: call ck_fill_tables first.  Statuses are letters; "E" means
- * refused, and a refused call changes no array element.
+ * ck_to_octal_digits) down to the key's level (from ck_get_level).
+ * Statuses are letters; "E" means refused, and a refused call changes no
+ * array element.
  * Beyond the documented limits, a call never touches memory outside the
  * arrays: it answers "E" when capacity is below 1, when a walk would follow
  * an "N" slot whose number is not in 1..capacity, or when the key's level
@@ -418,22 +395,14 @@ void tree_print(const int32_t *parent, const int32_t *child, const char *state,
 
 /* Two process-wide random-number streams, each a generator state and a
  * one-value cache for normal deviates.  All four records are zero at program
- * start, unprotected, and meant for one thread at a time.
- *
- * The generator is the universal generator of Marsaglia, Zaman and Tsang
- * (Stat. Prob. Lett. 9 (1990) 35), a lagged-Fibonacci sequence
- * x(n) = x(n-97) - x(n-33) mod 1 over 24-bit fractions, combined by
- * subtraction mod 1 with the arithmetic sequence c(n) = c(n-1) - 7654321/2^24
- * mod 16777213/2^24.  Its period is about 2^144.  Deviates are multiples of
- * 2^-24 in [0, 1).  In a state record, words[0..96] hold the lag table,
- * integers[0] and integers[1] the two table positions (1..97, first 97 and
- * 33) and integers[2] the sequence term c in units of 2^-24 (0..16777212),
- * so every field survives a save and load exactly.  A record whose
- * positions or term lie outside those ranges, such as the zero record of a
- * stream never seeded, is seeded with the pair (1802, 9373) by its next
- * draw; a draw therefore never reads outside the table.  A load whose table
- * holds a word that is not a multiple of 2^-24 in [0, 1) stores the term -1,
- * so that state too is reseeded by the next draw. */
+ * start, unprotected, and meant for one thread at a time.  Their layout is
+ * fixed, since code in other languages shares them; what the words and
+ * integers of a state mean belongs to the generator.  The library's
+ * generator gives deviates that are multiples of 2^-24 in [0, 1); a state it
+ * cannot use (the zero record of a stream never seeded, or a loaded state
+ * whose positions, term or lag words are out of its range) is seeded with
+ * the pair (1802, 9373) by its next draw, so a draw never reads outside the
+ * table. */
 typedef struct RngState {
     double words[97];     /* bytes 0..775 */
     int32_t integers[3];  /* bytes 776, 780, 784 */
@@ -495,8 +464,9 @@ double rng_normal_second(const int32_t *arg);
  *          integers through single precision (exact up to 2^24 in magnitude) */
 void rng_save_state(double *saved);
 
-/* Restores the first stream's state from rng_save_state's layout; the
- * integers are rounded half away from zero and kept to their low 32 bits.
+/* Restores the first stream's state from rng_save_state's layout, whatever
+ * it holds: the words bit for bit, the integers rounded half away from zero
+ * and kept to their low 32 bits.
  * The normal cache is unchanged: a waiting deviate is still returned.
  *   saved  in, 100 reals */
 void rng_load_state(const double *saved);

@@ -5,8 +5,8 @@
 // two calls of them.  Needs C++20 for operator<=>; with C++17 the six
 // comparison operators are defined instead.
 //
-// As with the C routines, call cellkeys::fill_tables() (ck_fill_tables)
-// once before anything that reads ck_tables.
+// cellkeys::fill_tables() (ck_fill_tables) fills ck_tables for programs
+// that read it; no routine of the library does.
 #ifndef CELLKEYS_HPP
 #define CELLKEYS_HPP
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-// The wrappers hand int32_t and double buffers straight to MPI as MPI_INT
-// and MPI_DOUBLE, and int32_t counts where MPI takes int.
+// The wrappers hand std::int32_t and double buffers straight to MPI as MPI_INT
+// and MPI_DOUBLE, and std::int32_t counts where MPI takes int.
 static_assert(sizeof(int) == sizeof(std::int32_t));
 static_assert(sizeof(double) == 8);
 

@@ -1,7 +1,13 @@
 // Internals of the random-number streams: the lagged-Fibonacci generator
-// with its arithmetic sequence, and the polar method for normal deviates.
-// Not installed.  Internal linkage throughout, so no module exports more
-// than its own routine or record.
+// x(n) = x(n-97) - x(n-33) mod 1 over 24-bit fractions, combined by
+// subtraction mod 1 with the arithmetic sequence c(n) = c(n-1) - 7654321/2^24
+// mod 16777213/2^24, and the polar method for normal deviates.  In a state
+// record, words[0..96] hold the lag table, integers[0] and integers[1] the
+// two table positions (1..97, first 97 and 33) and integers[2] the term c in
+// units of 2^-24 (0..16777212), so every field survives a save and load.
+// Not installed.  Internal linkage throughout (static inline functions,
+// constexpr constants), so no module exports more than its own routine or
+// record.
 #ifndef CELLKEYS_RANDOM_RNG_DETAIL_HPP
 #define CELLKEYS_RANDOM_RNG_DETAIL_HPP
 
@@ -73,23 +79,39 @@ static inline double wrap_negative(double x)
     return x + std::bit_cast<double>(sign_mask & std::bit_cast<std::uint64_t>(1.0));
 }
 
+// True when w is a word the generator itself can hold: a multiple of 2^-24
+// in [0, 1), +0 included and -0 not.  Adding 2^28 leaves a spacing of 2^-24
+// between doubles, so the sum rounds off any finer part of w.
+static inline bool on_grid(double w)
+{
+    constexpr double snap = 268435456.0;  // 2^28
+    return !std::signbit(w) && w < 1.0 && (w + snap) - snap == w;
+}
+
 // One uniform deviate.  All values are multiples of 2^-24 below 1, so the
 // arithmetic in doubles is exact and matches the published test values.
-// A state loaded with positions or a term out of range would index outside
-// the table or overflow, so such a state is reseeded first.
+// A load copies any state as it was saved, so the draw checks what it is
+// about to use: positions outside the table or a term out of range would
+// index outside the table or overflow, and a lag word off the 2^-24 grid
+// (a NaN, say) would push every later deviate out of [0, 1) and keep the
+// polar method from ever ending.  Such a state is reseeded first, as the
+// zero state of a stream never seeded is.
 static inline double draw_uniform(RngState& state)
 {
-    std::int32_t i = state.integers[0];
-    std::int32_t j = state.integers[1];
-    std::int32_t c = state.integers[2];
-    if (static_cast<std::uint32_t>(i) - 1u >= std::uint32_t{lag_long} ||
-        static_cast<std::uint32_t>(j) - 1u >= std::uint32_t{lag_long} ||
-        static_cast<std::uint32_t>(c) >= std::uint32_t{term_modulus}) [[unlikely]] {
+    auto usable = [&state] {
+        const std::int32_t i = state.integers[0];
+        const std::int32_t j = state.integers[1];
+        const std::int32_t c = state.integers[2];
+        return static_cast<std::uint32_t>(i) - 1u < std::uint32_t{lag_long} &&
+               static_cast<std::uint32_t>(j) - 1u < std::uint32_t{lag_long} &&
+               static_cast<std::uint32_t>(c) < std::uint32_t{term_modulus} &&
+               on_grid(state.words[i - 1]) && on_grid(state.words[j - 1]);
+    };
+    if (!usable()) [[unlikely]]
         seed_state(state, default_seed1, default_seed2);
-        i = state.integers[0];
-        j = state.integers[1];
-        c = state.integers[2];
-    }
+    const std::int32_t i = state.integers[0];
+    const std::int32_t j = state.integers[1];
+    std::int32_t c = state.integers[2];
     const double x = wrap_negative(state.words[i - 1] - state.words[j - 1]);
     state.words[i - 1] = x;
     state.integers[0] = i == 1 ? lag_long : i - 1;
@@ -109,24 +131,15 @@ static inline void save_state(const RngState& state, double* saved)
         saved[saved_integers + k] = static_cast<double>(static_cast<float>(state.integers[k]));
 }
 
-// The inverse of save_state; each integer is rounded half away from zero
-// and kept to its low 32 bits (conversion is modular in C++20).  A saved
-// table word that is not a multiple of 2^-24 in [0, 1) (a NaN, say) would
-// push every later deviate out of [0, 1) and keep the polar method from
-// ever ending; such a state gets a term out of range, so that the next draw
-// reseeds it as it does any state it cannot use.
+// The inverse of save_state, whatever the words hold: they are copied bit
+// for bit, and each integer is rounded half away from zero (lround) and kept
+// to its low 32 bits (long to std::int32_t is modular in C++20).  The draw,
+// not the load, decides whether the generator can use the state.
 static inline void load_state(RngState& state, const double* saved)
 {
     std::memcpy(state.words, saved, word_bytes);
     for (int k = 0; k < 3; ++k)
         state.integers[k] = static_cast<std::int32_t>(std::lround(saved[saved_integers + k]));
-    for (const double word : state.words) {
-        const double scaled = word * 16777216.0;
-        if (!(word >= 0.0 && word < 1.0) || scaled != std::floor(scaled)) {
-            state.integers[2] = -1;
-            break;
-        }
-    }
 }
 
 // The polar method: pairs of uniform deviates mapped to the square

@@ -1,6 +1,8 @@
 #include "cellkeys.h"
 
-extern "C" void rng_start_second(const int32_t* seed1, const int32_t* seed2)
+#include <cstdint>
+
+extern "C" void rng_start_second(const std::int32_t* seed1, const std::int32_t* seed2)
 {
     rng_prepare_second(seed1, seed2);
     // A deviate left over from the old sequence must not leak into the new one.

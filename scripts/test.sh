@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, then configures, builds and runs the whole test
 # suite twice: an optimised build, and a build under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then the tests that remain in a build without
+# MPI and Fortran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -15,6 +16,14 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLKEYS_SANITI
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
+
+# A build as on a machine without MPI and without a Fortran compiler: the
+# converter, the library and every test that needs neither still configure,
+# build and pass.  Release only, to keep it quick.
+cmake -S . -B build-minimal -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_DISABLE_FIND_PACKAGE_MPI=ON -DCMAKE_Fortran_COMPILER=
+cmake --build build-minimal -j "$jobs"
+ctest --test-dir build-minimal --output-on-failure -j "$jobs" --timeout 300
 
 # Fuzz targets, when clang is present: a short fixed run of each from its
 # seed corpus (copied, so the committed corpus stays as it is), as many at
@@ -54,8 +63,9 @@ if command -v clang++ >/dev/null 2>&1; then
   done
 fi
 
-# One closing line for the whole command: every ctest test of both builds
-# and every fuzz target has passed when it is reached.
+# One closing line for the whole command: every ctest test of the three
+# builds and every fuzz target has passed when it is reached.
 tests=$(( $(ctest --test-dir build -N | sed -n 's/^Total Tests: //p') +
-          $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') ))
+          $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') +
+          $(ctest --test-dir build-minimal -N | sed -n 's/^Total Tests: //p') ))
 echo "test.sh: $((tests + fuzzed)) passed, 0 failed"

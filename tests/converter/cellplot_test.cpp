@@ -698,8 +698,8 @@ TEST(cellplot_run, messages_say_what_to_change)
          "binary result file: set line 7 of contview.dat to 0 or use --encoding=binary\n"},
         {"a text file read as binary", "--encoding binary",
          [](const ScratchDir& d) { d.write("reso0000000000.res", two_cells_text); },
-         "cellplot: reso0000000000.res: ends inside record 1; it looks like a text result file: set line 7 of contview.dat to 1 or use "
-         "--encoding=text\n"},
+         "cellplot: reso0000000000.res: ends inside record 1; it looks like a text result file: "
+         "set line 7 of contview.dat to 1 or use --encoding=text\n"},
         {"another output's files", "sub",
          [](const ScratchDir& d) {
              std::filesystem::create_directory(d.path() / "sub");

@@ -47,8 +47,8 @@ for option in sorted(man):
             args = [name + "=7" if values else name]  # --output=N
         else:
             args = [name + "=" + value]
-        # --format=binary first, as --precision and --compress need it.
-        run = subprocess.run([CELLPLOT, "--format=binary", *args, "--help"], capture_output=True,
-                             text=True)
+        if name in ("--precision", "--compress"):
+            args.insert(0, "--format=binary")  # they shape binary data only
+        run = subprocess.run([CELLPLOT, *args, "--help"], capture_output=True, text=True)
         assert run.returncode == 0 and run.stderr == "", (args, run.stderr)
 print("ok")

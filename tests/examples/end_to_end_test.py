@@ -20,7 +20,7 @@ MAX_LEVEL = 4
 def run_job(encoding, mpiexec, solver, cellplot, folder):
     outnum = 7 if encoding == "binary" else 0
     job = subprocess.run(
-        [mpiexec, "--oversubscribe", "-n", str(PROCESSES), solver, "--max-level",
+        [mpiexec, "-n", str(PROCESSES), solver, "--max-level",
          str(MAX_LEVEL), "--encoding", encoding, "--output", str(outnum), "--species",
          str(SPECIES)],
         cwd=folder, check=True, capture_output=True, text=True)
