@@ -99,7 +99,7 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
         {true, "--encoding binary --outputs all --format binary"},
         {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
         {true, "--encoding binary --output 3 --format binary --compress zlib"},
-        {false, "--outputs 3-4 --overwrite"},  // over earlier files of the outputs
+        {false, "--outputs 3-4 --overwrite --progress"},  // over earlier files of the outputs
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
@@ -116,6 +116,9 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
         const ScratchDir::Result m = run_mpi(parallel, c.options);
         ASSERT_EQ(m.status, 0) << m.err;
         EXPECT_EQ(m.out, "");
+        // The progress line (rank 0's) is drawn when asked for, never otherwise.
+        const bool progress = c.options.find("--progress") != std::string::npos;
+        EXPECT_EQ(m.err.find(": piece ") != std::string::npos, progress) << m.err;
         const auto expected = files_of(serial), got = files_of(parallel);
         ASSERT_EQ(got.size(), expected.size());
         for (const auto& [name, bytes] : expected) {
