@@ -75,17 +75,6 @@ void report(const Failure& f)
     std::abort();  // not reached: msg_fail_all ends every process
 }
 
-// A job as the command line gives it, on ranks other than 0, which take
-// the settings from rank 0.
-Job job_of(const Options& options)
-{
-    Job job;
-    job.dir = options.dir;
-    job.style = options.style;
-    job.overwrite = options.overwrite;
-    return job;
-}
-
 // One output of the run: the job, and the values of its piece 0's header
 // that make its context, kept so that every rank makes the same context.
 struct Output {
@@ -169,7 +158,7 @@ bool spread_plan(const Options& options, std::int32_t rank, std::vector<Output>&
         outputs.assign(static_cast<std::size_t>(count), Output{});
         for (std::size_t k = 0; k < outputs.size(); ++k) {
             Output& o = outputs[k];
-            o.job = job_of(options);
+            o.job = command_line_job(options);
             unpack(&words[k * output_words], o);
             o.context = make_context(o.piece0, result_path(o.job, 0));
         }

@@ -13,12 +13,18 @@
 
 namespace cellplot {
 
-Job make_job(const Options& options)
+Job command_line_job(const Options& options)
 {
     Job job;
     job.dir = options.dir;
     job.style = options.style;
     job.overwrite = options.overwrite;
+    return job;
+}
+
+Job make_job(const Options& options)
+{
+    Job job = command_line_job(options);
     read_control(job.dir, job.settings);
     if (options.output)
         job.settings.outnum = *options.output;

@@ -15,6 +15,9 @@ namespace cellplot {
 // What every output of the run shares: the control file's settings,
 // overridden by the command line.
 Job make_job(const Options& options);
+// The part of it that the command line alone gives (the settings keep their
+// defaults).
+Job command_line_job(const Options& options);
 
 // The output numbers to convert, in increasing order; refuses --outputs all
 // in a directory without any piece-0 result file.
