@@ -354,7 +354,7 @@ int main(int argc, char** argv)
         status = 2;
     }
     if (status < 0) {
-        cellplot::stop_on_interrupt();
+        cellplot::stop_on_interrupt(cellplot::program);
         try {
             status = cellplot::run(options, nprocs, rank);
         } catch (const std::bad_alloc&) {

@@ -14,6 +14,7 @@ constexpr int max_open = 4;
 const char* volatile open_names[max_open];
 volatile std::sig_atomic_t open_count = 0;
 volatile std::sig_atomic_t progress_shown = 0;
+const char* program_name = "cellplot";
 
 void say(const char* text)
 {
@@ -34,19 +35,22 @@ extern "C" void on_signal(int signal)
         say("\r\x1b[K");
     const int n = open_count;
     if (n > 0 && n <= max_open) {
-        say("cellplot: ");
+        say(program_name);
+        say(": ");
         say(open_names[n - 1]);
         say(": interrupted; this file is incomplete\n");
     } else {
-        say("cellplot: interrupted\n");
+        say(program_name);
+        say(": interrupted\n");
     }
     ::_exit(128 + signal);
 }
 
 }  // namespace
 
-void stop_on_interrupt()
+void stop_on_interrupt(const char* program)
 {
+    program_name = program;
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);

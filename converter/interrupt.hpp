@@ -8,7 +8,8 @@
 
 namespace cellplot {
 
-void stop_on_interrupt();
+// program names the lines the handler prints; it must stay valid for the run.
+void stop_on_interrupt(const char* program);
 
 // Output files open for writing, innermost last; OutFile keeps the list.
 // name must stay valid until the matching note_closed.

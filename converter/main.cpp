@@ -72,7 +72,7 @@ int main(int argc, char** argv)
                      cellplot::escaped(e.message, false).c_str());
         return 2;
     }
-    cellplot::stop_on_interrupt();
+    cellplot::stop_on_interrupt("cellplot");
     cellplot::ProgressLine progress(cellplot::progress_shown(options.progress));
     try {
         cellplot::run(options, progress);
