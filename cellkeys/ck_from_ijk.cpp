@@ -6,7 +6,8 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+template <MortonPath how>
+static inline void from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
                             const std::int32_t* j, const std::int32_t* k)
 {
     const std::int32_t n = *level;
@@ -16,8 +17,30 @@ extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::
     // Only the n lowest bits of each coordinate enter the key (the rest are
     // shifted out), so coordinates wrap modulo 2^n; a negative coordinate
     // wraps as its two's-complement pattern.
-    const std::uint64_t path18 = path18_from_coordinates(static_cast<std::uint32_t>(*i),
-                                                         static_cast<std::uint32_t>(*j),
-                                                         static_cast<std::uint32_t>(*k));
-    store_path(key, path18 >> (bits_per_level * (max_level - n)), n);
+    store_path(key,
+               path_from_coordinates<how>(static_cast<std::uint32_t>(*i),
+                                          static_cast<std::uint32_t>(*j),
+                                          static_cast<std::uint32_t>(*k), n),
+               n);
+}
+
+#if CELLKEYS_MORTON_BMI2
+[[gnu::target("bmi2"), gnu::flatten]] static void from_ijk_bmi2(CellKey* key,
+                                                                const std::int32_t* level,
+                                                                const std::int32_t* i,
+                                                                const std::int32_t* j,
+                                                                const std::int32_t* k)
+{
+    from_ijk<MortonPath::bmi2>(key, level, i, j, k);
+}
+#endif
+
+extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+                            const std::int32_t* j, const std::int32_t* k)
+{
+#if CELLKEYS_MORTON_BMI2
+    if (chosen_morton_path() == MortonPath::bmi2)
+        return from_ijk_bmi2(key, level, i, j, k);
+#endif
+    from_ijk<MortonPath::tables>(key, level, i, j, k);
 }

@@ -6,7 +6,8 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+template <MortonPath how>
+static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)
 {
     const std::int32_t n = *level;
@@ -17,14 +18,28 @@ extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::in
         *k = 0;
         return;
     }
-    // Read as a level-18 path, the stored digits give the coordinates of a
-    // level-18 cell inside the level-n cell; dropping the 18 - n lowest
-    // bits leaves those of the level-n cell, whatever the deeper digits are.
-    // One shift moves all three packed fields; the mask drops what each
-    // field takes over from the one above it.
-    const std::uint64_t packed = (packed_coordinates_from_path18(path_of(key)) >> (max_level - n))
-                                 & field_masks[n];
-    *i = static_cast<std::int32_t>(packed & coordinate_mask);
-    *j = static_cast<std::int32_t>((packed >> 21) & coordinate_mask);
-    *k = static_cast<std::int32_t>((packed >> 42) & coordinate_mask);
+    const std::uint64_t packed = packed_coordinates<how>(path_of(key), n);
+    *i = coordinate_field(packed, 1);
+    *j = coordinate_field(packed, 2);
+    *k = coordinate_field(packed, 3);
+}
+
+#if CELLKEYS_MORTON_BMI2
+[[gnu::target("bmi2"), gnu::flatten]] static void to_ijk_bmi2(const CellKey* key,
+                                                              const std::int32_t* level,
+                                                              std::int32_t* i, std::int32_t* j,
+                                                              std::int32_t* k)
+{
+    to_ijk<MortonPath::bmi2>(key, level, i, j, k);
+}
+#endif
+
+extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                          std::int32_t* j, std::int32_t* k)
+{
+#if CELLKEYS_MORTON_BMI2
+    if (chosen_morton_path() == MortonPath::bmi2)
+        return to_ijk_bmi2(key, level, i, j, k);
+#endif
+    to_ijk<MortonPath::tables>(key, level, i, j, k);
 }

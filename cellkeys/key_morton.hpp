@@ -7,25 +7,36 @@
 // level-18 path shifted right by 3(18 - L).  Nine-bit table lookups do the
 // reversal and the interleave in one step.
 //
-// A BMI2 deposit/extract variant was measured slower than these tables (the
-// bit reversal it still needs costs more than the instructions save), so
-// the tables are the only path.
+// Where the processor deposits and extracts bits fast (BMI2), one reversal
+// of the whole 64-bit word and three deposits or extracts do the same; the
+// choice is made at run time, per call, from what the processor reports,
+// and both paths give the same bits for every input.  CELLKEYS_PORTABLE_ONLY
+// leaves the tables as the only path.
 #ifndef CELLKEYS_KEY_MORTON_HPP
 #define CELLKEYS_KEY_MORTON_HPP
+
+#include "key_digits.hpp"
 
 #include <array>
 #include <cstdint>
 
-namespace cellkeys::detail {
-// Internal linkage: every module keeps its own copy, and the archive's
-// external symbols stay the routines alone.
-namespace {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) \
+    && !defined(CELLKEYS_PORTABLE_ONLY)
+#define CELLKEYS_MORTON_BMI2 1
+#include <immintrin.h>
+#else
+#define CELLKEYS_MORTON_BMI2 0
+#endif
 
-constexpr std::uint32_t coordinate_mask = (std::uint32_t{1} << 18) - 1;
+namespace cellkeys::detail {
+constexpr std::uint32_t coordinate_mask = (std::uint32_t{1} << max_level) - 1;
+// Width of each of the three coordinate fields packed in one word: axis a
+// (1..3) at bit field_bits * (a - 1).
+constexpr int field_bits = 21;
 
 // spread_reversed[x]: bit u of the 9-bit x moved to bit 51 - 3u, the place
 // of coordinate bit u of an axis-1 coordinate in a level-18 path.
-inline constexpr auto make_spread_reversed()
+static constexpr auto make_spread_reversed()
 {
     std::array<std::uint64_t, 512> t{};
     for (int x = 0; x < 512; ++x)
@@ -34,38 +45,38 @@ inline constexpr auto make_spread_reversed()
                 t[x] |= std::uint64_t{1} << (51 - 3 * u);
     return t;
 }
-[[maybe_unused]] constexpr auto spread_reversed = make_spread_reversed();
+constexpr auto spread_reversed = make_spread_reversed();
 
 // gather_reversed[x]: the three digits of a 9-bit path chunk as three 3-bit
 // coordinate parts, the first digit most significant, packed at bits 0, 21
 // and 42 for axes 1, 2 and 3.
-inline constexpr auto make_gather_reversed()
+static constexpr auto make_gather_reversed()
 {
     std::array<std::uint64_t, 512> t{};
     for (int x = 0; x < 512; ++x)
         for (int v = 0; v < 3; ++v)
             for (int a = 0; a < 3; ++a)
                 if ((x >> (3 * v + a)) & 1)
-                    t[x] |= std::uint64_t{1} << (21 * a + 2 - v);
+                    t[x] |= std::uint64_t{1} << (field_bits * a + 2 - v);
     return t;
 }
-[[maybe_unused]] constexpr auto gather_reversed = make_gather_reversed();
+constexpr auto gather_reversed = make_gather_reversed();
 
-inline std::uint64_t spread_axis(std::uint32_t c)
+static inline std::uint64_t spread_axis(std::uint32_t c)
 {
     return spread_reversed[c & 511] | (spread_reversed[(c >> 9) & 511] >> 27);
 }
 
 // Path of levels 1 to 18 of the cell whose level-18 coordinates are i, j, k
 // (each taken modulo 2^18).
-inline std::uint64_t path18_from_coordinates(std::uint32_t i, std::uint32_t j, std::uint32_t k)
+static inline std::uint64_t path18_from_coordinates(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 {
     return spread_axis(i) | (spread_axis(j) << 1) | (spread_axis(k) << 2);
 }
 
 // The level-18 coordinates of a path, packed at bits 0, 21 and 42 for axes
 // 1, 2 and 3.
-inline std::uint64_t packed_coordinates_from_path18(std::uint64_t path)
+static inline std::uint64_t packed_coordinates_from_path18(std::uint64_t path)
 {
     std::uint64_t packed = 0;
     for (int c = 0; c < 6; ++c)
@@ -74,17 +85,107 @@ inline std::uint64_t packed_coordinates_from_path18(std::uint64_t path)
 }
 
 // Per level n: 2^n - 1 in each of the three packed coordinate fields.
-inline constexpr auto make_field_masks()
+static constexpr auto make_field_masks()
 {
     std::array<std::uint64_t, 19> t{};
     for (int n = 0; n <= 18; ++n)
         for (int a = 0; a < 3; ++a)
-            t[n] |= ((std::uint64_t{1} << n) - 1) << (21 * a);
+            t[n] |= ((std::uint64_t{1} << n) - 1) << (field_bits * a);
     return t;
 }
-[[maybe_unused]] constexpr auto field_masks = make_field_masks();
+constexpr auto field_masks = make_field_masks();
 
-} // namespace
+#if CELLKEYS_MORTON_BMI2
+// Every third bit from bit 0: where a deposit spreads one coordinate.
+constexpr std::uint64_t morton_axis = 0x1249249249249249;
+
+static inline std::uint64_t reverse_bits(std::uint64_t x)
+{
+    x = __builtin_bswap64(x);
+    x = ((x >> 4) & 0x0f0f0f0f0f0f0f0f) | ((x & 0x0f0f0f0f0f0f0f0f) << 4);
+    x = ((x >> 2) & 0x3333333333333333) | ((x & 0x3333333333333333) << 2);
+    return ((x >> 1) & 0x5555555555555555) | ((x & 0x5555555555555555) << 1);
+}
+
+// With axis 3 deposited lowest, coordinate bit t of axis a sits at bit
+// 3t + 3 - a; reversed, at 3(20 - t) + a, which is its level-18 path bit
+// 3(17 - t) + a - 1 moved up by 10.  Coordinate bits 18 and above fall off
+// the low end, as the tables drop them.
+constexpr int reversed_offset = 64 - max_level * bits_per_level;
+
+[[gnu::target("bmi2")]] static inline std::uint64_t
+path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
+{
+    const std::uint64_t m = _pdep_u64(k, morton_axis) | _pdep_u64(j, morton_axis << 1)
+                            | _pdep_u64(i, morton_axis << 2);
+    return reverse_bits(m) >> reversed_offset;
+}
+
+[[gnu::target("bmi2")]] static inline std::uint64_t
+packed_coordinates_from_path18_bmi2(std::uint64_t path)
+{
+    const std::uint64_t m = reverse_bits(path << reversed_offset);
+    return _pext_u64(m, morton_axis << 2) | (_pext_u64(m, morton_axis << 1) << field_bits)
+           | (_pext_u64(m, morton_axis) << (2 * field_bits));
+}
+#endif
+
+enum class MortonPath { tables, bmi2 };
+
+// BMI2 where its deposit and extract are fast; AMD families 15h and 17h
+// (before Zen 3) run them as microcode taking hundreds of cycles.  Before
+// the runtime has read the processor's features (constructors that run
+// early) this answers tables, which gives the same results.
+static inline MortonPath chosen_morton_path()
+{
+#if CELLKEYS_MORTON_BMI2
+    if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h")
+        && !__builtin_cpu_is("amdfam17h"))
+        return MortonPath::bmi2;
+#endif
+    return MortonPath::tables;
+}
+
+// The level-n path (n 0..18) of the cell (i, j, k), each coordinate taken
+// modulo 2^n.  The BMI2 form belongs in functions compiled for BMI2.
+template <MortonPath how>
+static inline std::uint64_t path_from_coordinates(std::uint32_t i, std::uint32_t j,
+                                                  std::uint32_t k, std::int32_t n)
+{
+    std::uint64_t path18;
+#if CELLKEYS_MORTON_BMI2
+    if constexpr (how == MortonPath::bmi2)
+        path18 = path18_from_coordinates_bmi2(i, j, k);
+    else
+#endif
+        path18 = path18_from_coordinates(i, j, k);
+    return path18 >> (bits_per_level * (max_level - n));
+}
+
+// The level-n coordinates (n 0..18) of the cell the first n digits of a
+// level-18 path describe, packed in three fields.  Read as a level-18 path,
+// the digits give a level-18 cell inside the level-n cell; dropping the
+// 18 - n lowest bits leaves those of the level-n cell, whatever the deeper
+// digits are.  One shift moves all three fields; the mask drops what each
+// field takes over from the one above it.
+template <MortonPath how>
+static inline std::uint64_t packed_coordinates(std::uint64_t path18, std::int32_t n)
+{
+    std::uint64_t packed;
+#if CELLKEYS_MORTON_BMI2
+    if constexpr (how == MortonPath::bmi2)
+        packed = packed_coordinates_from_path18_bmi2(path18);
+    else
+#endif
+        packed = packed_coordinates_from_path18(path18);
+    return (packed >> (max_level - n)) & field_masks[n];
+}
+
+static inline std::int32_t coordinate_field(std::uint64_t packed, int axis)
+{
+    return static_cast<std::int32_t>((packed >> (field_bits * (axis - 1))) & coordinate_mask);
+}
+
 } // namespace cellkeys::detail
 
 #endif

@@ -381,6 +381,18 @@ module cellkeys
       character(kind=c_char), intent(out) :: status
     end subroutine
 
+    ! keys: a key array of n slots; levels, values, statuses: n entries each.
+    subroutine tree_lookup_many(child, state, capacity, n, keys, levels, values, statuses) &
+        bind(C, name="tree_lookup_many")
+      import :: c_int32_t, c_char
+      integer(c_int32_t), intent(in) :: child(0:7, *)
+      character(kind=c_char), intent(in) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity, n
+      integer(c_int32_t), intent(in) :: keys(*)
+      integer(c_int32_t), intent(out) :: levels(*), values(*)
+      character(kind=c_char), intent(out) :: statuses(*)
+    end subroutine
+
     ! letter: the letter to write; "E" on return when refused.
     subroutine tree_mark_slot(child, state, capacity, key, letter) bind(C, name="tree_mark_slot")
       import :: CellKey, c_int32_t, c_char
