@@ -9,9 +9,10 @@
 using namespace cellkeys::detail;
 
 // Walks in flight at once.  While one walk waits for its next row to come
-// from memory the others take their steps; eight keep two cores' worth of
-// outstanding misses busy without the lanes themselves leaving the cache.
-static constexpr int lanes = 8;
+// from memory the others take their steps.  Measured on trees of one and
+// ten million nodes, 32 lanes beat 8 and 16 on random keys; the lanes
+// (some 4 KB) stay in the first-level cache.
+static constexpr int lanes = 32;
 
 namespace {
 
