@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, then configures, builds and runs the whole test
 # suite twice: an optimised build, and a build under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer; then the key and octree tests once more on
+# the portable key paths alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -15,6 +16,16 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLKEYS_SANITI
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
+
+# The key routines with their portable paths alone (no SSE2 packing, no BMI2
+# coordinates): the library and its key and octree tests, optimised.
+cmake -S . -B build-portable -DCMAKE_BUILD_TYPE=Release -DCELLKEYS_PORTABLE_ONLY=ON
+cmake --build build-portable --target cellkeys_tests octree_tests -j "$jobs"
+portable=0
+for suite in build-portable/tests/cellkeys/cellkeys_tests build-portable/tests/octree/octree_tests; do
+  "$suite" --gtest_brief=1 | tee "build-portable/last.log"
+  portable=$((portable + $(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' build-portable/last.log)))
+done
 
 # Fuzz targets, when clang is present: a short fixed run of each from its
 # seed corpus (copied, so the committed corpus stays as it is), as many at
@@ -57,5 +68,5 @@ fi
 # One closing line for the whole command: every ctest test of both builds
 # and every fuzz target has passed when it is reached.
 tests=$(( $(ctest --test-dir build -N | sed -n 's/^Total Tests: //p') +
-          $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') ))
+          $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') + portable ))
 echo "test.sh: $((tests + fuzzed)) passed, 0 failed"
