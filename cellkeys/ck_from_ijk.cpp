@@ -25,13 +25,14 @@ static inline void from_ijk(CellKey* key, const std::int32_t* level, const std::
 }
 
 #if CELLKEYS_MORTON_BMI2
-[[gnu::target("bmi2"), gnu::flatten]] static void from_ijk_bmi2(CellKey* key,
-                                                                const std::int32_t* level,
-                                                                const std::int32_t* i,
-                                                                const std::int32_t* j,
-                                                                const std::int32_t* k)
+// The routine's body compiled for the processor's own instructions, every
+// helper inlined into it; the plain BMI2 form uses no GFNI instruction.
+template <MortonPath how>
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]]
+static void from_ijk_fast(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+                          const std::int32_t* j, const std::int32_t* k)
 {
-    from_ijk<MortonPath::bmi2>(key, level, i, j, k);
+    from_ijk<how>(key, level, i, j, k);
 }
 #endif
 
@@ -39,8 +40,14 @@ extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::
                             const std::int32_t* j, const std::int32_t* k)
 {
 #if CELLKEYS_MORTON_BMI2
-    if (chosen_morton_path() == MortonPath::bmi2)
-        return from_ijk_bmi2(key, level, i, j, k);
+    switch (chosen_morton_path()) {
+    case MortonPath::bmi2:
+        return from_ijk_fast<MortonPath::bmi2>(key, level, i, j, k);
+    case MortonPath::bmi2_gfni:
+        return from_ijk_fast<MortonPath::bmi2_gfni>(key, level, i, j, k);
+    case MortonPath::tables:
+        break;
+    }
 #endif
     from_ijk<MortonPath::tables>(key, level, i, j, k);
 }

@@ -25,12 +25,14 @@ static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::in
 }
 
 #if CELLKEYS_MORTON_BMI2
-[[gnu::target("bmi2"), gnu::flatten]] static void to_ijk_bmi2(const CellKey* key,
-                                                              const std::int32_t* level,
-                                                              std::int32_t* i, std::int32_t* j,
-                                                              std::int32_t* k)
+// The routine's body compiled for the processor's own instructions, every
+// helper inlined into it; the plain BMI2 form uses no GFNI instruction.
+template <MortonPath how>
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]]
+static void to_ijk_fast(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                        std::int32_t* j, std::int32_t* k)
 {
-    to_ijk<MortonPath::bmi2>(key, level, i, j, k);
+    to_ijk<how>(key, level, i, j, k);
 }
 #endif
 
@@ -38,8 +40,14 @@ extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::in
                           std::int32_t* j, std::int32_t* k)
 {
 #if CELLKEYS_MORTON_BMI2
-    if (chosen_morton_path() == MortonPath::bmi2)
-        return to_ijk_bmi2(key, level, i, j, k);
+    switch (chosen_morton_path()) {
+    case MortonPath::bmi2:
+        return to_ijk_fast<MortonPath::bmi2>(key, level, i, j, k);
+    case MortonPath::bmi2_gfni:
+        return to_ijk_fast<MortonPath::bmi2_gfni>(key, level, i, j, k);
+    case MortonPath::tables:
+        break;
+    }
 #endif
     to_ijk<MortonPath::tables>(key, level, i, j, k);
 }

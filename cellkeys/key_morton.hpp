@@ -8,7 +8,8 @@
 // reversal and the interleave in one step.
 //
 // Where the processor deposits and extracts bits fast (BMI2), one reversal
-// of the whole 64-bit word and three deposits or extracts do the same; the
+// of the whole 64-bit word (one GFNI step where the processor has it) and
+// three deposits or extracts do the same; the
 // choice is made at run time, per call, from what the processor reports,
 // and both paths give the same bits for every input.  CELLKEYS_PORTABLE_ONLY
 // leaves the tables as the only path.
@@ -95,12 +96,22 @@ static constexpr auto make_field_masks()
 }
 constexpr auto field_masks = make_field_masks();
 
+enum class MortonPath { tables, bmi2, bmi2_gfni };
+
 #if CELLKEYS_MORTON_BMI2
 // Every third bit from bit 0: where a deposit spreads one coordinate.
 constexpr std::uint64_t morton_axis = 0x1249249249249249;
 
-static inline std::uint64_t reverse_bits(std::uint64_t x)
+// The 64 bits in reverse order: bytes swapped, then the bits of each byte
+// reversed, by shifts and masks or by one GFNI affine step.
+template <MortonPath how>
+[[gnu::target("gfni,sse2")]] static inline std::uint64_t reverse_bits(std::uint64_t x)
 {
+    if constexpr (how == MortonPath::bmi2_gfni) {
+        const __m128i v = _mm_gf2p8affine_epi64_epi8(_mm_cvtsi64_si128(static_cast<long long>(x)),
+                                                     _mm_set1_epi64x(0x8040201008040201), 0);
+        return __builtin_bswap64(static_cast<std::uint64_t>(_mm_cvtsi128_si64(v)));
+    }
     x = __builtin_bswap64(x);
     x = ((x >> 4) & 0x0f0f0f0f0f0f0f0f) | ((x & 0x0f0f0f0f0f0f0f0f) << 4);
     x = ((x >> 2) & 0x3333333333333333) | ((x & 0x3333333333333333) << 2);
@@ -113,49 +124,51 @@ static inline std::uint64_t reverse_bits(std::uint64_t x)
 // the low end, as the tables drop them.
 constexpr int reversed_offset = 64 - max_level * bits_per_level;
 
-[[gnu::target("bmi2")]] static inline std::uint64_t
+template <MortonPath how>
+[[gnu::target("bmi2,gfni,sse2")]] static inline std::uint64_t
 path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 {
     const std::uint64_t m = _pdep_u64(k, morton_axis) | _pdep_u64(j, morton_axis << 1)
                             | _pdep_u64(i, morton_axis << 2);
-    return reverse_bits(m) >> reversed_offset;
+    return reverse_bits<how>(m) >> reversed_offset;
 }
 
-[[gnu::target("bmi2")]] static inline std::uint64_t
+template <MortonPath how>
+[[gnu::target("bmi2,gfni,sse2")]] static inline std::uint64_t
 packed_coordinates_from_path18_bmi2(std::uint64_t path)
 {
-    const std::uint64_t m = reverse_bits(path << reversed_offset);
+    const std::uint64_t m = reverse_bits<how>(path << reversed_offset);
     return _pext_u64(m, morton_axis << 2) | (_pext_u64(m, morton_axis << 1) << field_bits)
            | (_pext_u64(m, morton_axis) << (2 * field_bits));
 }
 #endif
 
-enum class MortonPath { tables, bmi2 };
-
-// BMI2 where its deposit and extract are fast; AMD families 15h and 17h
-// (before Zen 3) run them as microcode taking hundreds of cycles.  Before
-// the runtime has read the processor's features (constructors that run
-// early) this answers tables, which gives the same results.
+// BMI2 where its deposit and extract are fast, with GFNI's bit reversal
+// where there is one; AMD families 15h and 17h (before Zen 3) run pdep and
+// pext as microcode taking hundreds of cycles.  Before the runtime has read
+// the processor's features (constructors that run early) this answers
+// tables, which give the same results.
 static inline MortonPath chosen_morton_path()
 {
 #if CELLKEYS_MORTON_BMI2
     if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h")
         && !__builtin_cpu_is("amdfam17h"))
-        return MortonPath::bmi2;
+        return __builtin_cpu_supports("gfni") ? MortonPath::bmi2_gfni : MortonPath::bmi2;
 #endif
     return MortonPath::tables;
 }
 
 // The level-n path (n 0..18) of the cell (i, j, k), each coordinate taken
-// modulo 2^n.  The BMI2 form belongs in functions compiled for BMI2.
+// modulo 2^n.  The BMI2 forms belong in functions compiled for BMI2 (and
+// GFNI).
 template <MortonPath how>
 static inline std::uint64_t path_from_coordinates(std::uint32_t i, std::uint32_t j,
                                                   std::uint32_t k, std::int32_t n)
 {
     std::uint64_t path18;
 #if CELLKEYS_MORTON_BMI2
-    if constexpr (how == MortonPath::bmi2)
-        path18 = path18_from_coordinates_bmi2(i, j, k);
+    if constexpr (how != MortonPath::tables)
+        path18 = path18_from_coordinates_bmi2<how>(i, j, k);
     else
 #endif
         path18 = path18_from_coordinates(i, j, k);
@@ -173,8 +186,8 @@ static inline std::uint64_t packed_coordinates(std::uint64_t path18, std::int32_
 {
     std::uint64_t packed;
 #if CELLKEYS_MORTON_BMI2
-    if constexpr (how == MortonPath::bmi2)
-        packed = packed_coordinates_from_path18_bmi2(path18);
+    if constexpr (how != MortonPath::tables)
+        packed = packed_coordinates_from_path18_bmi2<how>(path18);
     else
 #endif
         packed = packed_coordinates_from_path18(path18);

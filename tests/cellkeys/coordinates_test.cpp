@@ -118,15 +118,17 @@ TEST(Coordinates, negative_coordinates_wrap_modulo_the_grid)
 }
 
 // Each conversion path forced in turn, on every level: the tables and, where
-// the processor has BMI2, the deposit/extract path give the same paths for
+// the processor has BMI2 (and GFNI), the deposit/extract paths give the same paths for
 // random and extreme coordinates and the same coordinates for random
 // paths (deeper digits included), and the routines give what both give.
-TEST(Coordinates, tables_and_bmi2_paths_agree_on_every_level)
+TEST(Coordinates, table_and_bmi2_paths_agree_on_every_level)
 {
     using namespace cellkeys::detail;
     const bool bmi2 = CELLKEYS_MORTON_BMI2 && __builtin_cpu_supports("bmi2");
-    if (!bmi2)
-        std::printf("no BMI2 here: the tables alone are compared with the routines\n");
+    const bool gfni = bmi2 && __builtin_cpu_supports("gfni");
+    if (!gfni)
+        std::printf("BMI2 %s, GFNI absent here: the other paths are compared\n",
+                    bmi2 ? "present" : "absent");
     std::mt19937 rng(16);
     const std::int32_t extremes[] = {0, 1, -1, INT32_MIN, INT32_MAX, 262143, 262144, 1 << 20};
     for (std::int32_t n = 0; n <= max_level; ++n) {
@@ -144,6 +146,12 @@ TEST(Coordinates, tables_and_bmi2_paths_agree_on_every_level)
                 ASSERT_EQ(path_from_coordinates<MortonPath::bmi2>(u(i), u(j), u(k), n), path)
                     << n << ": " << i << " " << j << " " << k;
                 ASSERT_EQ(packed_coordinates<MortonPath::bmi2>(path18, n), packed) << n << ": " << path18;
+            }
+            if (gfni) {
+                ASSERT_EQ(path_from_coordinates<MortonPath::bmi2_gfni>(u(i), u(j), u(k), n), path)
+                    << n << ": " << i << " " << j << " " << k;
+                ASSERT_EQ(packed_coordinates<MortonPath::bmi2_gfni>(path18, n), packed)
+                    << n << ": " << path18;
             }
 #endif
             const CellKey key = from(n, i, j, k);
