@@ -23,6 +23,7 @@
 namespace cellkeys::detail {
 constexpr std::int32_t max_level = 18;
 constexpr int bits_per_level = 3;
+constexpr std::uint64_t digit_mask = 7;  // one octant digit of a path
 constexpr int digits_per_word = 10;   // levels held by word 1
 constexpr int word1_path_bits = 30;
 constexpr int word2_path_bits = 24;
@@ -97,7 +98,7 @@ static inline void store_path(CellKey* key, std::uint64_t path, std::int32_t m)
 // Octant digit of level d (1-based) of a path.
 static inline std::int32_t digit_of(std::uint64_t path, std::int32_t d)
 {
-    return static_cast<std::int32_t>((path >> (bits_per_level * (d - 1))) & 7);
+    return static_cast<std::int32_t>((path >> (bits_per_level * (d - 1))) & digit_mask);
 }
 
 // Level (1-based) of the digit group holding the highest set bit of x != 0.

@@ -42,7 +42,7 @@ struct Batch {
 
 void prefetch_slot(const Batch& b, const Lane& lane) {
     const std::size_t at = std::size_t{lane.trail[lane.level]} * slots_per_node +
-                           (lane.path & 7) - slots_per_node;
+                           (lane.path & digit_mask) - slots_per_node;
     __builtin_prefetch(b.state + at);
     __builtin_prefetch(b.child + at);
 }
@@ -85,7 +85,7 @@ void start(Batch& b, Lane& lane) {
 // fetched ahead while the other lanes step.
 void step(Batch& b, Lane& lane) {
     const std::uint32_t node = lane.trail[lane.level];
-    const auto slot = static_cast<std::uint32_t>(lane.path & 7);
+    const auto slot = static_cast<std::uint32_t>(lane.path & digit_mask);
     const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
     const char letter = b.state[at];
     const std::int32_t next = b.child[at];

@@ -47,7 +47,7 @@ static inline WalkEnd walk(const std::int32_t* child, const char* state,
     std::uint32_t node = 1;
     std::int32_t level = 1;
     for (;;) {
-        const auto slot = static_cast<std::uint32_t>(path & 7);
+        const auto slot = static_cast<std::uint32_t>(path & digit_mask);
         const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
         // Both words of the slot are read before the letter is known, so
         // that their cache misses overlap instead of following each other.
