@@ -18,10 +18,10 @@ static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::in
         *k = 0;
         return;
     }
-    const std::uint64_t packed = packed_coordinates<how>(path_of(key), n);
-    *i = coordinate_field(packed, 1);
-    *j = coordinate_field(packed, 2);
-    *k = coordinate_field(packed, 3);
+    const Coordinates c = coordinates_from_path<how>(path_of(key), n);
+    *i = c.i;
+    *j = c.j;
+    *k = c.k;
 }
 
 #if CELLKEYS_MORTON_BMI2

@@ -9,10 +9,9 @@
 //
 // Where the processor deposits and extracts bits fast (BMI2), one reversal
 // of the whole 64-bit word (one GFNI step where the processor has it) and
-// three deposits or extracts do the same; the
-// choice is made at run time, per call, from what the processor reports,
-// and both paths give the same bits for every input.  CELLKEYS_PORTABLE_ONLY
-// leaves the tables as the only path.
+// three deposits or extracts do the same.  The choice is made at run time,
+// per call, from what the processor reports, and every path gives the same
+// bits for every input.  CELLKEYS_PORTABLE_ONLY leaves the tables alone.
 #ifndef CELLKEYS_KEY_MORTON_HPP
 #define CELLKEYS_KEY_MORTON_HPP
 
@@ -133,14 +132,6 @@ path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
     return reverse_bits<how>(m) >> reversed_offset;
 }
 
-template <MortonPath how>
-[[gnu::target("bmi2,gfni,sse2")]] static inline std::uint64_t
-packed_coordinates_from_path18_bmi2(std::uint64_t path)
-{
-    const std::uint64_t m = reverse_bits<how>(path << reversed_offset);
-    return _pext_u64(m, morton_axis << 2) | (_pext_u64(m, morton_axis << 1) << field_bits)
-           | (_pext_u64(m, morton_axis) << (2 * field_bits));
-}
 #endif
 
 // BMI2 where its deposit and extract are fast, with GFNI's bit reversal
@@ -175,28 +166,44 @@ static inline std::uint64_t path_from_coordinates(std::uint32_t i, std::uint32_t
     return path18 >> (bits_per_level * (max_level - n));
 }
 
-// The level-n coordinates (n 0..18) of the cell the first n digits of a
-// level-18 path describe, packed in three fields.  Read as a level-18 path,
-// the digits give a level-18 cell inside the level-n cell; dropping the
-// 18 - n lowest bits leaves those of the level-n cell, whatever the deeper
-// digits are.  One shift moves all three fields; the mask drops what each
-// field takes over from the one above it.
+struct Coordinates {
+    std::int32_t i, j, k;
+    bool operator==(const Coordinates&) const = default;
+};
+
+#if CELLKEYS_MORTON_BMI2
 template <MortonPath how>
-static inline std::uint64_t packed_coordinates(std::uint64_t path18, std::int32_t n)
+[[gnu::target("bmi2,gfni,sse2")]] static inline Coordinates
+coordinates_from_path_bmi2(std::uint64_t path18, std::int32_t n)
 {
-    std::uint64_t packed;
+    const std::uint64_t m = reverse_bits<how>(path18 << reversed_offset)
+                            >> (bits_per_level * (max_level - n));
+    return Coordinates{static_cast<std::int32_t>(_pext_u64(m, morton_axis << 2)),
+                       static_cast<std::int32_t>(_pext_u64(m, morton_axis << 1)),
+                       static_cast<std::int32_t>(_pext_u64(m, morton_axis))};
+}
+#endif
+
+// The level-n coordinates (n 0..18) of the cell the first n digits of a
+// level-18 path describe.  Read as a level-18 path, the digits give a
+// level-18 cell inside the level-n cell; dropping the 18 - n lowest bits
+// leaves those of the level-n cell, whatever the deeper digits are.  The
+// tables give the three coordinates packed in fields of 21 bits, which one
+// shift moves together and a mask separates; the BMI2 forms drop the bits
+// before extracting.
+template <MortonPath how>
+static inline Coordinates coordinates_from_path(std::uint64_t path18, std::int32_t n)
+{
 #if CELLKEYS_MORTON_BMI2
     if constexpr (how != MortonPath::tables)
-        packed = packed_coordinates_from_path18_bmi2<how>(path18);
-    else
+        return coordinates_from_path_bmi2<how>(path18, n);
 #endif
-        packed = packed_coordinates_from_path18(path18);
-    return (packed >> (max_level - n)) & field_masks[n];
-}
-
-static inline std::int32_t coordinate_field(std::uint64_t packed, int axis)
-{
-    return static_cast<std::int32_t>((packed >> (field_bits * (axis - 1))) & coordinate_mask);
+    const std::uint64_t packed = (packed_coordinates_from_path18(path18) >> (max_level - n))
+                                 & field_masks[n];
+    const auto field = [packed](int axis) {
+        return static_cast<std::int32_t>((packed >> (field_bits * (axis - 1))) & coordinate_mask);
+    };
+    return Coordinates{field(1), field(2), field(3)};
 }
 
 } // namespace cellkeys::detail
