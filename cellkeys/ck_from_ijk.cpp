@@ -36,18 +36,40 @@ static void from_ijk_fast(CellKey* key, const std::int32_t* level, const std::in
 }
 #endif
 
-extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+#if CELLKEYS_MORTON_BMI2
+using FromIjk = void(CellKey*, const std::int32_t*, const std::int32_t*, const std::int32_t*,
+                     const std::int32_t*);
+
+static void from_ijk_tables(CellKey* key, const std::int32_t* level, const std::int32_t* i,
                             const std::int32_t* j, const std::int32_t* k)
 {
-#if CELLKEYS_MORTON_BMI2
+    from_ijk<MortonPath::tables>(key, level, i, j, k);
+}
+
+extern "C" {
+// Run once, when the program is loaded: the path for this processor.
+static FromIjk* resolve_from_ijk()
+{
+    __builtin_cpu_init();
     switch (chosen_morton_path()) {
     case MortonPath::bmi2:
-        return from_ijk_fast<MortonPath::bmi2>(key, level, i, j, k);
+        return from_ijk_fast<MortonPath::bmi2>;
     case MortonPath::bmi2_gfni:
-        return from_ijk_fast<MortonPath::bmi2_gfni>(key, level, i, j, k);
+        return from_ijk_fast<MortonPath::bmi2_gfni>;
     case MortonPath::tables:
         break;
     }
-#endif
+    return from_ijk_tables;
+}
+}
+
+extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+                            const std::int32_t* j, const std::int32_t* k)
+    __attribute__((ifunc("resolve_from_ijk")));
+#else
+extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+                            const std::int32_t* j, const std::int32_t* k)
+{
     from_ijk<MortonPath::tables>(key, level, i, j, k);
 }
+#endif

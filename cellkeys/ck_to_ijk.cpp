@@ -36,18 +36,39 @@ static void to_ijk_fast(const CellKey* key, const std::int32_t* level, std::int3
 }
 #endif
 
-extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+#if CELLKEYS_MORTON_BMI2
+using ToIjk = void(const CellKey*, const std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*);
+
+static void to_ijk_tables(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)
 {
-#if CELLKEYS_MORTON_BMI2
+    to_ijk<MortonPath::tables>(key, level, i, j, k);
+}
+
+extern "C" {
+// Run once, when the program is loaded: the path for this processor.
+static ToIjk* resolve_to_ijk()
+{
+    __builtin_cpu_init();
     switch (chosen_morton_path()) {
     case MortonPath::bmi2:
-        return to_ijk_fast<MortonPath::bmi2>(key, level, i, j, k);
+        return to_ijk_fast<MortonPath::bmi2>;
     case MortonPath::bmi2_gfni:
-        return to_ijk_fast<MortonPath::bmi2_gfni>(key, level, i, j, k);
+        return to_ijk_fast<MortonPath::bmi2_gfni>;
     case MortonPath::tables:
         break;
     }
-#endif
+    return to_ijk_tables;
+}
+}
+
+extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                          std::int32_t* j, std::int32_t* k)
+    __attribute__((ifunc("resolve_to_ijk")));
+#else
+extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                          std::int32_t* j, std::int32_t* k)
+{
     to_ijk<MortonPath::tables>(key, level, i, j, k);
 }
+#endif

@@ -9,9 +9,10 @@
 //
 // Where the processor deposits and extracts bits fast (BMI2), one reversal
 // of the whole 64-bit word (one GFNI step where the processor has it) and
-// three deposits or extracts do the same.  The choice is made at run time,
-// per call, from what the processor reports, and every path gives the same
-// bits for every input.  CELLKEYS_PORTABLE_ONLY leaves the tables alone.
+// three deposits or extracts do the same.  The choice is made once, when
+// the program is loaded (a GNU indirect function), from what the processor
+// reports, and every path gives the same bits for every input.
+// CELLKEYS_PORTABLE_ONLY leaves the tables alone.
 #ifndef CELLKEYS_KEY_MORTON_HPP
 #define CELLKEYS_KEY_MORTON_HPP
 
@@ -136,9 +137,8 @@ path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 
 // BMI2 where its deposit and extract are fast, with GFNI's bit reversal
 // where there is one; AMD families 15h and 17h (before Zen 3) run pdep and
-// pext as microcode taking hundreds of cycles.  Before the runtime has read
-// the processor's features (constructors that run early) this answers
-// tables, which give the same results.
+// pext as microcode taking hundreds of cycles.  Call __builtin_cpu_init
+// first where the runtime may not have read the processor's features yet.
 static inline MortonPath chosen_morton_path()
 {
 #if CELLKEYS_MORTON_BMI2
