@@ -47,8 +47,10 @@ static void from_ijk_tables(CellKey* key, const std::int32_t* level, const std::
 }
 
 extern "C" {
-// Run once, when the program is loaded: the path for this processor.
-static FromIjk* resolve_from_ijk()
+// Run once, when the program is loaded: the path for this processor.  It
+// runs while relocations are applied, before the sanitizers' runtime is up,
+// so it is built without their checks.
+[[gnu::no_sanitize("address", "undefined")]] static FromIjk* resolve_from_ijk()
 {
     __builtin_cpu_init();
     switch (chosen_morton_path()) {

@@ -46,8 +46,10 @@ static void to_ijk_tables(const CellKey* key, const std::int32_t* level, std::in
 }
 
 extern "C" {
-// Run once, when the program is loaded: the path for this processor.
-static ToIjk* resolve_to_ijk()
+// Run once, when the program is loaded: the path for this processor.  It
+// runs while relocations are applied, before the sanitizers' runtime is up,
+// so it is built without their checks.
+[[gnu::no_sanitize("address", "undefined")]] static ToIjk* resolve_to_ijk()
 {
     __builtin_cpu_init();
     switch (chosen_morton_path()) {

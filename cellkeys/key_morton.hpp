@@ -139,7 +139,8 @@ path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 // where there is one; AMD families 15h and 17h (before Zen 3) run pdep and
 // pext as microcode taking hundreds of cycles.  Call __builtin_cpu_init
 // first where the runtime may not have read the processor's features yet.
-static inline MortonPath chosen_morton_path()
+// Built without sanitizer checks, as the load-time choosers that call it.
+[[gnu::no_sanitize("address", "undefined")]] static inline MortonPath chosen_morton_path()
 {
 #if CELLKEYS_MORTON_BMI2
     if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h")
