@@ -314,9 +314,9 @@ void ck_scatter_range(const int32_t *compact, const int32_t *compact_capacity,
  *   state[(n - 1) * 8 + s] the slot's letter, one byte: "N" node, "T" value,
  *                          "U" free leaf, "O" and "P" marked leaves.
  * Slots are octant digits 0..7; nodes count from 1 in order of creation.
- * Routines that take a key walk from the root along its octant digits (from
- * ck_to_octal_digits) down to the key's level (from ck_get_level), reading
- * ck_tables: call ck_fill_tables first.  Statuses are letters; "E" means
+ * Routines that take a key walk from the root along its octant digits down
+ * to the key's level, both as ck_to_octal_digits and ck_get_level give them
+ * (read straight from the key's words).  Statuses are letters; "E" means
  * refused, and a refused call changes no array element.
  * Beyond the documented limits, a call never touches memory outside the
  * arrays: it answers "E" when capacity is below 1, when a walk would follow
