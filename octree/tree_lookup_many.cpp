@@ -59,8 +59,7 @@ void start(Batch& b, Lane& lane) {
         const CellKey key{b.keys[2 * std::size_t(i)], b.keys[2 * std::size_t(i) + 1]};
         const std::int32_t last = level_of(&key);
         if (last > max_unpacked_level) {
-            lookup_answer(WalkEnd{0, 0, 0, 0, 'E', false}, &b.levels[i], &b.values[i],
-                          &b.statuses[i]);
+            lookup_answer(refused_walk, &b.levels[i], &b.values[i], &b.statuses[i]);
             continue;
         }
         const std::uint64_t path = unpacked_path(&key);
@@ -116,8 +115,7 @@ extern "C" void tree_lookup_many(const std::int32_t* child, const char* state,
     if (*capacity < 1) {
         // No root row: every key is refused, as tree_lookup refuses it.
         for (std::int32_t i = 0; i < b.n; ++i) {
-            lookup_answer(WalkEnd{0, 0, 0, 0, 'E', false}, &levels[i], &values[i],
-                          &statuses[i]);
+            lookup_answer(refused_walk, &levels[i], &values[i], &statuses[i]);
         }
         return;
     }

@@ -32,6 +32,9 @@ struct WalkEnd {
     bool ok;
 };
 
+// A key refused before any array is read: level 0, nothing found.
+constexpr WalkEnd refused_walk{0, 0, 0, 0, 'E', false};
+
 // Walks from the root down to level `last` (levels below 1 act as 1) along
 // `path`, whose lowest three bits are the octant digit of level 1, the next
 // three that of level 2, and so on (the digits of key_digits.hpp's paths).
@@ -82,7 +85,7 @@ static inline WalkEnd walk_key(const std::int32_t* child, const char* state,
                                const std::int32_t* capacity, const CellKey* key) {
     const std::int32_t last = level_of(key);
     if (!walkable(capacity, last)) {
-        return WalkEnd{0, 0, 0, 0, 'E', false};
+        return refused_walk;
     }
     return walk(child, state, *capacity, unpacked_path(key), last);
 }
