@@ -46,11 +46,13 @@ static void from_ijk_tables(CellKey* key, const std::int32_t* level, const std::
     from_ijk<MortonPath::tables>(key, level, i, j, k);
 }
 
-extern "C" {
 // Run once, when the program is loaded: the path for this processor.  It
 // runs while relocations are applied, before the sanitizers' runtime is up,
-// so it is built without their checks.
-[[gnu::no_sanitize("address", "undefined")]] static FromIjk* resolve_from_ijk()
+// so it is built without their checks.  The assembler name is the one the
+// indirect function refers to; the chooser itself stays local to this module.
+[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) static FromIjk*
+resolve_from_ijk() __asm__("cellkeys_resolve_from_ijk");
+static FromIjk* resolve_from_ijk()
 {
     __builtin_cpu_init();
     switch (chosen_morton_path()) {
@@ -63,11 +65,10 @@ extern "C" {
     }
     return from_ijk_tables;
 }
-}
 
 extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
                             const std::int32_t* j, const std::int32_t* k)
-    __attribute__((ifunc("resolve_from_ijk")));
+    __attribute__((ifunc("cellkeys_resolve_from_ijk")));
 #else
 extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
                             const std::int32_t* j, const std::int32_t* k)

@@ -45,11 +45,13 @@ static void to_ijk_tables(const CellKey* key, const std::int32_t* level, std::in
     to_ijk<MortonPath::tables>(key, level, i, j, k);
 }
 
-extern "C" {
 // Run once, when the program is loaded: the path for this processor.  It
 // runs while relocations are applied, before the sanitizers' runtime is up,
-// so it is built without their checks.
-[[gnu::no_sanitize("address", "undefined")]] static ToIjk* resolve_to_ijk()
+// so it is built without their checks.  The assembler name is the one the
+// indirect function refers to; the chooser itself stays local to this module.
+[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) static ToIjk*
+resolve_to_ijk() __asm__("cellkeys_resolve_to_ijk");
+static ToIjk* resolve_to_ijk()
 {
     __builtin_cpu_init();
     switch (chosen_morton_path()) {
@@ -62,11 +64,10 @@ extern "C" {
     }
     return to_ijk_tables;
 }
-}
 
 extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)
-    __attribute__((ifunc("resolve_to_ijk")));
+    __attribute__((ifunc("cellkeys_resolve_to_ijk")));
 #else
 extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)

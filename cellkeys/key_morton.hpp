@@ -140,7 +140,8 @@ path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 // pext as microcode taking hundreds of cycles.  Call __builtin_cpu_init
 // first where the runtime may not have read the processor's features yet.
 // Built without sanitizer checks, as the load-time choosers that call it.
-[[gnu::no_sanitize("address", "undefined")]] static inline MortonPath chosen_morton_path()
+__attribute__((no_sanitize("address"), no_sanitize("undefined"))) static inline MortonPath
+chosen_morton_path()
 {
 #if CELLKEYS_MORTON_BMI2
     if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h")
