@@ -15,7 +15,7 @@ extern "C" void ck_print(const CellKey* key)
     const std::uint64_t path = path_of(key);
     // The level bits are bits 25 to 30 of word 2: bits 0 to 5 of the level
     // for every key with a non-negative word 2.
-    const auto level = static_cast<std::uint32_t>(key->word2) >> 25;
+    const auto level = static_cast<std::uint32_t>(key->word2) >> level_shift;
     char line[line_length + 1];
     int c = 0;
     for (int b = 0; b < word1_path_bits + word2_path_bits; ++b) {

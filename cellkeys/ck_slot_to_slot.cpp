@@ -8,7 +8,5 @@ using namespace cellkeys::detail;
 extern "C" void ck_slot_to_slot(std::int32_t* keys, const std::int32_t* capacity,
                                 const std::int32_t* from, const std::int32_t* to)
 {
-    if (!slots_within(*from, *from, *capacity) || !slots_within(*to, *to, *capacity))
-        return;
-    copy_slot(keys, *from, *to);
+    assign_slot(keys, capacity, from, to);
 }

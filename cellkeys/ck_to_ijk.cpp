@@ -6,7 +6,8 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+template <MortonPath how>
+static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)
 {
     const std::int32_t n = *level;
@@ -17,14 +18,60 @@ extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::in
         *k = 0;
         return;
     }
-    // Read as a level-18 path, the stored digits give the coordinates of a
-    // level-18 cell inside the level-n cell; dropping the 18 - n lowest
-    // bits leaves those of the level-n cell, whatever the deeper digits are.
-    // One shift moves all three packed fields; the mask drops what each
-    // field takes over from the one above it.
-    const std::uint64_t packed = (packed_coordinates_from_path18(path_of(key)) >> (max_level - n))
-                                 & field_masks[n];
-    *i = static_cast<std::int32_t>(packed & coordinate_mask);
-    *j = static_cast<std::int32_t>((packed >> 21) & coordinate_mask);
-    *k = static_cast<std::int32_t>((packed >> 42) & coordinate_mask);
+    const Coordinates c = coordinates_from_path<how>(path_of(key), n);
+    *i = c.i;
+    *j = c.j;
+    *k = c.k;
 }
+
+#if CELLKEYS_MORTON_BMI2
+// The routine's body compiled for the processor's own instructions, every
+// helper inlined into it; the plain BMI2 form uses no GFNI instruction.
+template <MortonPath how>
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]]
+static void to_ijk_fast(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                        std::int32_t* j, std::int32_t* k)
+{
+    to_ijk<how>(key, level, i, j, k);
+}
+#endif
+
+#if CELLKEYS_MORTON_BMI2
+using ToIjk = void(const CellKey*, const std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*);
+
+static void to_ijk_tables(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                          std::int32_t* j, std::int32_t* k)
+{
+    to_ijk<MortonPath::tables>(key, level, i, j, k);
+}
+
+// Run once, when the program is loaded: the path for this processor.  It
+// runs while relocations are applied, before the sanitizers' runtime is up,
+// so it is built without their checks.  The assembler name is the one the
+// indirect function refers to; the chooser itself stays local to this module.
+[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) static ToIjk*
+resolve_to_ijk() __asm__("cellkeys_resolve_to_ijk");
+static ToIjk* resolve_to_ijk()
+{
+    __builtin_cpu_init();
+    switch (chosen_morton_path()) {
+    case MortonPath::bmi2:
+        return to_ijk_fast<MortonPath::bmi2>;
+    case MortonPath::bmi2_gfni:
+        return to_ijk_fast<MortonPath::bmi2_gfni>;
+    case MortonPath::tables:
+        break;
+    }
+    return to_ijk_tables;
+}
+
+extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                          std::int32_t* j, std::int32_t* k)
+    __attribute__((ifunc("cellkeys_resolve_to_ijk")));
+#else
+extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
+                          std::int32_t* j, std::int32_t* k)
+{
+    to_ijk<MortonPath::tables>(key, level, i, j, k);
+}
+#endif

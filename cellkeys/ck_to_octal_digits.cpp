@@ -21,17 +21,13 @@ constexpr auto digit_pairs = make_digit_pairs();
 
 extern "C" void ck_to_octal_digits(const CellKey* key, std::int32_t* digits)
 {
-    const std::int32_t level = level_of(key);
     // Levels 19 and 20 unpack the stored words as they stand; a level field
-    // below 0 or above 20 would unpack past the 20 entries, and such a key
-    // gets an all-zero array so that no entry is left unwritten.
-    std::uint64_t path = 0;
-    if (level >= 0 && level <= max_unpacked_level) {
-        // The level-1 digit is unpacked even at level 0.
-        path = stored_path(key, level > 0 ? level : 1);
-    }
-    static_assert(digit_array_size % 2 == 0);
-    for (int p = 0; p < digit_array_size / 2; ++p)
+    // below 0 or above 20 would unpack past the array, and such a key gets
+    // an all-zero array so that no entry is left unwritten.  The level-1
+    // digit is unpacked even at level 0.
+    const std::uint64_t path = unpacked_path(key);
+    static_assert(ck_digit_entries % 2 == 0);
+    for (int p = 0; p < ck_digit_entries / 2; ++p)
         std::memcpy(digits + 2 * p, digit_pairs[(path >> (2 * bits_per_level * p)) & 63].data(),
                     2 * sizeof(std::int32_t));
 }

@@ -9,6 +9,8 @@
 #ifndef CELLKEYS_KEY_PACK_HPP
 #define CELLKEYS_KEY_PACK_HPP
 
+#include "key_digits.hpp"
+
 #include <cstdint>
 
 #if defined(__SSE2__) && !defined(CELLKEYS_PORTABLE_ONLY)
@@ -19,32 +21,27 @@
 #endif
 
 namespace cellkeys::detail {
-// Internal linkage: every module keeps its own copy.
-namespace {
-
-constexpr int pack_word1_bits = 30;
-
 // Words 1 and 2 from entries 0..count-1 (count 0..54), the plain way.
 // Returns whether every entry was 0 or 1.
-inline bool pack_bits_plain(const std::int32_t* bits, int count, std::uint32_t* word)
+static inline bool pack_bits_plain(const std::int32_t* bits, int count, std::uint32_t* word)
 {
     std::uint32_t seen = 0;
     for (int e = 0; e < count; ++e)
         seen |= static_cast<std::uint32_t>(bits[e]);
     word[0] = 0;
     word[1] = 0;
-    const int count1 = count < pack_word1_bits ? count : pack_word1_bits;
+    const int count1 = count < word1_path_bits ? count : word1_path_bits;
     for (int e = 0; e < count1; ++e)
         word[0] += static_cast<std::uint32_t>(bits[e]) << e;
     for (int e = count1; e < count; ++e)
-        word[1] += static_cast<std::uint32_t>(bits[e]) << (e - pack_word1_bits);
+        word[1] += static_cast<std::uint32_t>(bits[e]) << (e - word1_path_bits);
     return (seen & ~1u) == 0;
 }
 
 #if CELLKEYS_PACK_SSE2
 // Bit u of the result is bit 0 of entry u, for 16 entries; their bits are
 // also or-ed into *seen.
-inline std::uint64_t pack16(const std::int32_t* bits, __m128i* seen)
+static inline std::uint64_t pack16(const std::int32_t* bits, __m128i* seen)
 {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bits + 4));
@@ -57,7 +54,7 @@ inline std::uint64_t pack16(const std::int32_t* bits, __m128i* seen)
 }
 
 // The same words and answer, reading no entry beyond count.
-inline bool pack_bits_sse2(const std::int32_t* bits, int count, std::uint32_t* word)
+static inline bool pack_bits_sse2(const std::int32_t* bits, int count, std::uint32_t* word)
 {
     std::uint64_t packed = 0;
     __m128i seen = _mm_setzero_si128();
@@ -85,14 +82,14 @@ inline bool pack_bits_sse2(const std::int32_t* bits, int count, std::uint32_t* w
     seen = _mm_or_si128(seen, _mm_srli_si128(seen, 4));
     if (((static_cast<std::uint32_t>(_mm_cvtsi128_si32(seen)) | tail_seen) & ~1u) != 0)
         return pack_bits_plain(bits, count, word);
-    word[0] = static_cast<std::uint32_t>(packed & ((std::uint64_t{1} << pack_word1_bits) - 1));
-    word[1] = static_cast<std::uint32_t>(packed >> pack_word1_bits);
+    word[0] = static_cast<std::uint32_t>(packed & word1_path_mask);
+    word[1] = static_cast<std::uint32_t>(packed >> word1_path_bits);
     return true;
 }
 #endif
 
 // Returns whether every entry was 0 or 1.
-inline bool pack_bits(const std::int32_t* bits, int count, std::uint32_t* word)
+static inline bool pack_bits(const std::int32_t* bits, int count, std::uint32_t* word)
 {
 #if CELLKEYS_PACK_SSE2
     return pack_bits_sse2(bits, count, word);
@@ -101,7 +98,6 @@ inline bool pack_bits(const std::int32_t* bits, int count, std::uint32_t* word)
 #endif
 }
 
-} // namespace
 } // namespace cellkeys::detail
 
 #endif

@@ -1029,6 +1029,40 @@ module cellkeys
   end interface tree_lookup
 
 
+  ! keys: a key array of n slots; levels, values, statuses: n entries each.
+  interface tree_lookup_many
+    subroutine tree_lookup_many_flat(child, state, capacity, n, keys, levels, values, statuses) &
+        bind(C, name="tree_lookup_many")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(in) :: child(0:7, *)
+      character(kind=c_char), intent(in) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity, n
+      integer(c_int32_t), intent(in) :: keys(*)
+      integer(c_int32_t), intent(out) :: levels(*), values(*)
+      character(kind=c_char), intent(out) :: statuses(*)
+    end subroutine
+    subroutine tree_lookup_many_pairs(child, state, capacity, n, keys, levels, values, statuses) &
+        bind(C, name="tree_lookup_many")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(in) :: child(0:7, *)
+      character(kind=c_char), intent(in) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity, n
+      integer(c_int32_t), intent(in) :: keys(2, *)
+      integer(c_int32_t), intent(out) :: levels(*), values(*)
+      character(kind=c_char), intent(out) :: statuses(*)
+    end subroutine
+    subroutine tree_lookup_many_ck(child, state, capacity, n, keys, levels, values, statuses) &
+        bind(C, name="tree_lookup_many")
+      import :: CellKey, c_char, c_int32_t
+      integer(c_int32_t), intent(in) :: child(0:7, *)
+      character(kind=c_char), intent(in) :: state(0:7, *)
+      integer(c_int32_t), intent(in) :: capacity, n
+      type(CellKey), intent(in) :: keys(*)
+      integer(c_int32_t), intent(out) :: levels(*), values(*)
+      character(kind=c_char), intent(out) :: statuses(*)
+    end subroutine
+  end interface tree_lookup_many
+
   ! letter: the letter to write; "E" on return when refused.
   interface tree_mark_slot
     subroutine tree_mark_slot_ck(child, state, capacity, key, letter) bind(C, name="tree_mark_slot")

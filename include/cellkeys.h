@@ -55,6 +55,9 @@ void ck_fill_tables(void);
  *   level  out, word 2 / 2^25 truncated toward zero (any key) */
 void ck_get_level(const CellKey *key, int32_t *level);
 
+/* Entries of a digit array (one per level 1..20) and of a path-bit array. */
+enum { ck_digit_entries = 20, ck_bit_entries = 64 };
+
 /* The key's digit array: digits[d - 1] = octant digit (0..7) of level d,
  * for d = 1 to the key's level; all 20 entries are written, the rest 0.  A
  * level-0 key still gives word 1 mod 8 in digits[0] (0 for the root).
@@ -288,10 +291,10 @@ void ck_scatter_range(const int32_t *compact, const int32_t *compact_capacity,
  *   state[(n - 1) * 8 + s] the slot's letter, one byte: "N" node, "T" value,
  *                          "U" free leaf, "O" and "P" marked leaves.
  * Slots are octant digits 0..7; nodes count from 1 in order of creation.
- * Routines that take a key walk from the root along its octant digits (from
- * ck_to_octal_digits) down to the key's level (from ck_get_level).
- * Statuses are letters; "E" means refused, and a refused call changes no
- * array element.
+ * Routines that take a key walk from the root along its octant digits down
+ * to the key's level, both as ck_to_octal_digits and ck_get_level give them
+ * (read straight from the key's words).  Statuses are letters; "E" means
+ * refused, and a refused call changes no array element.
  * Beyond the documented limits, a call never touches memory outside the
  * arrays: it answers "E" when capacity is below 1, when a walk would follow
  * an "N" slot whose number is not in 1..capacity, or when the key's level
@@ -369,6 +372,23 @@ void tree_replace_value(int32_t *child, char *state, const int32_t *capacity,
 void tree_lookup(const int32_t *child, const char *state,
                  const int32_t *capacity, const CellKey *key, int32_t *level,
                  int32_t *value, char *status);
+
+/* The answers of n calls of tree_lookup, one per key, in order: entry i of
+ * levels, values and statuses is what tree_lookup gives for slot i + 1 of
+ * keys.  Faster per key than single calls: several walks go on at once,
+ * and consecutive keys that share their first digits (keys in path order)
+ * share the start of their walks.
+ *   child, state, capacity  in
+ *   n         in, the number of keys; 0 or below does nothing
+ *   keys      in, a key array of n slots (2n words)
+ *   levels    out, n entries
+ *   values    out, n entries
+ *   statuses  out, n letters
+ * The three outputs must not overlap keys, the tree or one another. */
+void tree_lookup_many(const int32_t *child, const char *state,
+                      const int32_t *capacity, const int32_t *n,
+                      const int32_t *keys, int32_t *levels, int32_t *values,
+                      char *statuses);
 
 /* Overwrites the letter of the slot the key reaches, an own-node "N" slot or
  * a "T", "O", "P", "U" leaf; the child word stays.  Writing "N" onto a leaf

@@ -56,8 +56,8 @@ inline bool operator!=(const CellKey& a, const CellKey& b) noexcept { return cel
 
 namespace cellkeys {
 
-using Digits = std::array<std::int32_t, 20>;  // entry d - 1: octant digit of level d
-using PathBits = std::array<std::int32_t, 64>;  // entry 3(d - 1) + a - 1: axis-a bit of level d
+using Digits = std::array<std::int32_t, ck_digit_entries>;  // entry d - 1: octant digit of level d
+using PathBits = std::array<std::int32_t, ck_bit_entries>;  // entry 3(d - 1) + a - 1: axis-a bit of level d
 
 struct Ijk {
     std::int32_t i, j, k;
@@ -286,6 +286,16 @@ public:
         Found f{'E', 0, 0};
         tree_lookup(child_, state_, &capacity_, &key, &f.level, &f.value, &f.status);
         return f;
+    }
+    // What lookup gives for keys[i], i = 0..n - 1, in levels[i], values[i]
+    // and statuses[i] (arrays of n entries that do not overlap keys); a
+    // CellKey array is a key array.  Fastest with keys in path order.
+    void lookup_many(const CellKey* keys, std::int32_t n, std::int32_t* levels,
+                     std::int32_t* values, char* statuses) const noexcept
+    {
+        static_assert(sizeof(CellKey) == 2 * sizeof(std::int32_t));
+        tree_lookup_many(child_, state_, &capacity_, &n, reinterpret_cast<const std::int32_t*>(keys),
+                         levels, values, statuses);
     }
     void print() const noexcept { tree_print(parent_, child_, state_, &capacity_, count_); }
 

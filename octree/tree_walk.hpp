@@ -1,26 +1,22 @@
 // Shared by the octree routines: array positions, the walk from the root
-// along a key's octant digits, and node creation.  Not installed.
+// along a key's octant digits, lookup answers and node creation.  Not
+// installed; names kept internal as key_digits.hpp describes.
 #ifndef CELLKEYS_OCTREE_TREE_WALK_HPP
 #define CELLKEYS_OCTREE_TREE_WALK_HPP
 
 #include "cellkeys.h"
+#include "key_digits.hpp"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace cellkeys::detail {
-// Internal linkage: every object module defines its routine and nothing
-// else, whatever the optimisation level.
-namespace {
-
 constexpr std::int32_t slots_per_node = 8;
-// Entries of a digit array; also the deepest level a walk may reach, since
-// the walk reads one digit per level.
-constexpr std::int32_t digit_entries = 20;
 
 // Zero-based position of (slot, node) in the flat child and state arrays.
 // Computed in size_t so that large capacities cannot overflow.
-inline std::size_t slot_index(std::int32_t node, std::int32_t slot) {
+static inline std::size_t slot_index(std::int32_t node, std::int32_t slot) {
     return static_cast<std::size_t>(node - 1) * slots_per_node +
            static_cast<std::size_t>(slot);
 }
@@ -36,14 +32,17 @@ struct WalkEnd {
     bool ok;
 };
 
-// Walks from the root down to level `last` (levels below 1 act as 1).
-// digits[k - 1] is the octant digit of level k; last is at most
-// digit_entries and capacity at least 1.  A walk that meets a digit outside
-// 0..7, or would follow an "N" slot whose number is not a row of the arrays,
-// stops there, refused.
-inline WalkEnd walk(const std::int32_t* child, const char* state,
-                    std::int32_t capacity, const std::int32_t* digits,
-                    std::int32_t last) {
+// A key refused before any array is read: level 0, nothing found.
+constexpr WalkEnd refused_walk{0, 0, 0, 0, 'E', false};
+
+// Walks from the root down to level `last` (levels below 1 act as 1) along
+// `path`, whose lowest three bits are the octant digit of level 1, the next
+// three that of level 2, and so on (the digits of key_digits.hpp's paths).
+// last is at most 20 and capacity at least 1.  A walk that would follow an
+// "N" slot whose number is not a row of the arrays stops there, refused.
+static inline WalkEnd walk(const std::int32_t* child, const char* state,
+                           std::int32_t capacity, std::uint64_t path,
+                           std::int32_t last) {
     // Row n starts at element 8n - 8; keeping the node number unsigned and
     // the -8 in the load's displacement shortens the chain from one child
     // word to the next slot's address.
@@ -51,11 +50,7 @@ inline WalkEnd walk(const std::int32_t* child, const char* state,
     std::uint32_t node = 1;
     std::int32_t level = 1;
     for (;;) {
-        const std::uint32_t slot = static_cast<std::uint32_t>(digits[level - 1]);
-        if (slot >= slots_per_node) {
-            // Only a malformed key (a negative word) unpacks to such a digit.
-            return WalkEnd{static_cast<std::int32_t>(node), 0, level, 0, 'E', false};
-        }
+        const auto slot = static_cast<std::uint32_t>(path & digit_mask);
         const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
         // Both words of the slot are read before the letter is known, so
         // that their cache misses overlap instead of following each other.
@@ -71,32 +66,60 @@ inline WalkEnd walk(const std::int32_t* child, const char* state,
                            level, next, letter, false};
         }
         node = static_cast<std::uint32_t>(next);
+        path >>= bits_per_level;
         ++level;
     }
 }
 
-// Walks along the key to its own level.  Refused before any array is read
-// when there is no root row or the key's level field is above 20, which
-// would take the unpacking and the walk past a digit array.
-inline WalkEnd walk_key(const std::int32_t* child, const char* state,
-                        const std::int32_t* capacity, const CellKey* key) {
-    WalkEnd refused{0, 0, 0, 0, 'E', false};
-    if (*capacity < 1) {
-        return refused;
+// Whether a key may be walked at all: there is a root row, and the key's
+// level field is at most 20, beyond which its digits would need a third
+// word.  A key refused here is answered before any array is read.
+static inline bool walkable(const std::int32_t* capacity, std::int32_t key_level) {
+    return *capacity >= 1 && key_level <= max_unpacked_level;
+}
+
+// Walks along the key to its own level, taking the digits straight from
+// the key's words (those ck_to_octal_digits gives) and the level as
+// ck_get_level gives it.
+static inline WalkEnd walk_key(const std::int32_t* child, const char* state,
+                               const std::int32_t* capacity, const CellKey* key) {
+    const std::int32_t last = level_of(key);
+    if (!walkable(capacity, last)) {
+        return refused_walk;
     }
-    std::int32_t last = 0;
-    ck_get_level(key, &last);
-    if (last > digit_entries) {
-        return refused;
+    return walk(child, state, *capacity, unpacked_path(key), last);
+}
+
+// What each slot letter means to a lookup: bit 0 a letter the tree knows
+// ("N", "T", "O", "P", "U"), bit 1 a child word that is passed on ("N" a
+// node number, "T" a value).
+static constexpr auto make_letter_kinds() {
+    std::array<unsigned char, 256> t{};
+    for (unsigned char c : {'O', 'P', 'U'}) {
+        t[c] = 1;
     }
-    std::int32_t digits[digit_entries];
-    ck_to_octal_digits(key, digits);
-    return walk(child, state, *capacity, digits, last);
+    for (unsigned char c : {'N', 'T'}) {
+        t[c] = 3;
+    }
+    return t;
+}
+constexpr auto letter_kinds = make_letter_kinds();
+
+// tree_lookup's answer for the end of a walk: the level reached, and the
+// value and letter of an own node "N" or a value "T"; 0 for other leaves,
+// whose child word means nothing; "E" for an unknown letter or a refusal.
+// Free of branches, so that a batch of walks pays no misprediction here.
+static inline void lookup_answer(const WalkEnd& end, std::int32_t* level,
+                                 std::int32_t* value, char* status) {
+    const unsigned kind = end.ok ? letter_kinds[static_cast<unsigned char>(end.letter)] : 0;
+    *level = end.level;
+    *value = (kind & 2) != 0 ? end.word : 0;
+    *status = (kind & 1) != 0 ? end.letter : 'E';
 }
 
 // Gives slot `end` a new node, number count + 1, whose slots hold 0 and
 // `fill`.  The caller has checked that count + 1 is a row of the arrays.
-inline void create_node(std::int32_t* parent, std::int32_t* child,
+static inline void create_node(std::int32_t* parent, std::int32_t* child,
                         char* state, std::int32_t* count, const WalkEnd& end,
                         char fill) {
     const std::int32_t made = *count + 1;
@@ -113,7 +136,7 @@ inline void create_node(std::int32_t* parent, std::int32_t* child,
 }
 
 // Makes the leaf where a walk ended hold value ("T").
-inline void store_value(std::int32_t* child, char* state, const WalkEnd& end,
+static inline void store_value(std::int32_t* child, char* state, const WalkEnd& end,
                         std::int32_t value) {
     const std::size_t at = slot_index(end.node, end.slot);
     child[at] = value;
@@ -122,7 +145,7 @@ inline void store_value(std::int32_t* child, char* state, const WalkEnd& end,
 
 // Starts a tree: the root row with eight slots holding 0 and `letter`.
 // Arrays without a single row have no room for the root: nothing is written.
-inline void reset_root(std::int32_t* parent, std::int32_t* child, char* state,
+static inline void reset_root(std::int32_t* parent, std::int32_t* child, char* state,
                        const std::int32_t* capacity, std::int32_t* count, char letter) {
     if (*capacity < 1) {
         return;
@@ -137,12 +160,11 @@ inline void reset_root(std::int32_t* parent, std::int32_t* child, char* state,
 
 // True when a refining call may create one more node: the tree has a root
 // and a free row remains.
-inline bool has_free_row(const std::int32_t* capacity,
+static inline bool has_free_row(const std::int32_t* capacity,
                          const std::int32_t* count) {
     return *count >= 1 && *count < *capacity;
 }
 
-}  // namespace
-}  // namespace cellkeys::detail
+} // namespace cellkeys::detail
 
 #endif

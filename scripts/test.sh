@@ -2,7 +2,8 @@
 # Installs what is needed, then configures, builds and runs the whole test
 # suite twice: an optimised build, and a build under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then the tests that remain in a build without
-# MPI and Fortran.
+# MPI and Fortran, and the key and octree tests once more on the portable
+# key paths alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -24,6 +25,16 @@ cmake -S . -B build-minimal -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_DISABLE_FIND_PACKAGE_MPI=ON -DCMAKE_Fortran_COMPILER=
 cmake --build build-minimal -j "$jobs"
 ctest --test-dir build-minimal --output-on-failure -j "$jobs" --timeout 300
+
+# The key routines with their portable paths alone (no SSE2 packing, no BMI2
+# coordinates): the library and its key and octree tests, optimised.
+cmake -S . -B build-portable -DCMAKE_BUILD_TYPE=Release -DCELLKEYS_PORTABLE_ONLY=ON
+cmake --build build-portable --target cellkeys_tests octree_tests -j "$jobs"
+portable=0
+for suite in build-portable/tests/cellkeys/cellkeys_tests build-portable/tests/octree/octree_tests; do
+  "$suite" --gtest_brief=1 | tee "build-portable/last.log"
+  portable=$((portable + $(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' build-portable/last.log)))
+done
 
 # Fuzz targets, when clang is present: a short fixed run of each from its
 # seed corpus (copied, so the committed corpus stays as it is), as many at
@@ -67,5 +78,5 @@ fi
 # builds and every fuzz target has passed when it is reached.
 tests=$(( $(ctest --test-dir build -N | sed -n 's/^Total Tests: //p') +
           $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') +
-          $(ctest --test-dir build-minimal -N | sed -n 's/^Total Tests: //p') ))
+          $(ctest --test-dir build-minimal -N | sed -n 's/^Total Tests: //p') + portable ))
 echo "test.sh: $((tests + fuzzed)) passed, 0 failed"
