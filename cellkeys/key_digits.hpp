@@ -134,6 +134,21 @@ static inline std::uint64_t path_prev(std::uint64_t path, std::int32_t n)
            | (levels_mask(n) & ~levels_mask(d));
 }
 
+// Steps key to the neighbour in path order that step (path_next or
+// path_prev) gives at level *level (1..18), or at the key's own level when
+// level is null; the key keeps its own level field.  A step level outside
+// 1..18 or a level field outside 0..18 leaves the key as it was; level 0 has
+// no digit to step, so the key is repacked as the root.
+template <class Step>
+static inline void step_cell(CellKey* key, Step step, const std::int32_t* level)
+{
+    const std::int32_t own = level_of(key);
+    const std::int32_t n = level != nullptr ? *level : own;
+    if (!level_in_range(own) || (level != nullptr && (n < 1 || n > max_level)))
+        return;
+    store_path(key, n > 0 ? step(path_of(key) & levels_mask(n), n) : 0, own);
+}
+
 // Path bits of axis 1 at levels 1 to 18: bit 0 of every digit.
 static constexpr std::uint64_t make_axis1_bits()
 {

@@ -142,45 +142,48 @@ std::string encoding_hint(const std::string& path, bool text)
     return "";
 }
 
+// Runs read(reader) with the reader of the encoding chosen.
+template <class Read>
+void with_reader(ByteSource& source, bool text, Read read)
+{
+    if (text) {
+        TextReader in(source);
+        read(in);
+    } else {
+        BinaryReader in(source);
+        read(in);
+    }
+}
+
+// Runs read(reader) on the file at path; a failure's cause gains a hint
+// when the file looks like the other encoding.
+template <class Read>
+void read_file(const std::string& path, bool text, Read read)
+{
+    FileSource source(path);
+    try {
+        with_reader(source, text, read);
+    } catch (Failure& f) {
+        f.cause += encoding_hint(path, text);
+        throw;
+    }
+}
+
 }  // namespace
 
 void read_result_from(ByteSource& source, bool text, Piece& piece)
 {
-    if (text) {
-        TextReader in(source);
-        read_records(in, source.name(), piece);
-    } else {
-        BinaryReader in(source);
-        read_records(in, source.name(), piece);
-    }
+    with_reader(source, text, [&](auto& in) { read_records(in, source.name(), piece); });
 }
 
 void read_result_header(const std::string& path, bool text, Header& header)
 {
-    FileSource source(path);
-    try {
-        if (text) {
-            TextReader in(source);
-            read_header_records(in, source.name(), header);
-        } else {
-            BinaryReader in(source);
-            read_header_records(in, source.name(), header);
-        }
-    } catch (Failure& f) {
-        f.cause += encoding_hint(path, text);
-        throw;
-    }
+    read_file(path, text, [&](auto& in) { read_header_records(in, path, header); });
 }
 
 void read_result(const std::string& path, bool text, Piece& piece)
 {
-    FileSource source(path);
-    try {
-        read_result_from(source, text, piece);
-    } catch (Failure& f) {
-        f.cause += encoding_hint(path, text);
-        throw;
-    }
+    read_file(path, text, [&](auto& in) { read_records(in, path, piece); });
 }
 
 }  // namespace cellplot

@@ -9,22 +9,9 @@ extern "C" void tree_put_value(std::int32_t* child, char* state,
                                const CellKey* key, const std::int32_t* value,
                                char* status) {
     const WalkEnd end = walk_key(child, state, capacity, key);
-    if (!end.ok) {
-        *status = 'E';
-        return;
-    }
-    switch (end.letter) {
-    case 'U':
-    case 'O':
+    // A free or "O"-marked leaf takes the value.
+    *status = settle_slot(end, "UO", [&] {
         store_value(child, state, end, *value);
-        *status = 'N';
-        return;
-    case 'T':
-    case 'P':
-        *status = end.letter;
-        return;
-    default:  // own node "N", or a letter the tree does not know
-        *status = 'E';
-        return;
-    }
+        return 'N';
+    });
 }

@@ -9,22 +9,9 @@ extern "C" void tree_replace_value(std::int32_t* child, char* state,
                                    const CellKey* key,
                                    const std::int32_t* value, char* status) {
     const WalkEnd end = walk_key(child, state, capacity, key);
-    if (!end.ok) {
-        *status = 'E';
-        return;
-    }
-    switch (end.letter) {
-    case 'T':
+    // Only a leaf that holds a value ("T") takes the new one.
+    *status = settle_slot(end, "T", [&] {
         child[slot_index(end.node, end.slot)] = *value;
-        *status = 'N';
-        return;
-    case 'O':
-    case 'P':
-    case 'U':
-        *status = end.letter;
-        return;
-    default:  // own node "N", or a letter the tree does not know
-        *status = 'E';
-        return;
-    }
+        return 'N';
+    });
 }

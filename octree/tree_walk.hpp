@@ -117,6 +117,24 @@ static inline void lookup_answer(const WalkEnd& end, std::int32_t* level,
     *status = (kind & 1) != 0 ? end.letter : 'E';
 }
 
+// The status of a routine that changes the slot where a walk ended.  When
+// the slot holds one of the letters in `acting`, act() changes it and gives
+// the status; any other leaf letter ("T", "O", "P", "U") is the status as it
+// is, and an own node "N", an unknown letter or a refused walk give "E".
+template <class Act>
+static inline char settle_slot(const WalkEnd& end, const char* acting, Act act) {
+    if (!end.ok) {
+        return 'E';
+    }
+    for (const char* c = acting; *c != '\0'; ++c) {
+        if (end.letter == *c) {
+            return act();
+        }
+    }
+    const unsigned kind = letter_kinds[static_cast<unsigned char>(end.letter)];
+    return kind == 1 || end.letter == 'T' ? end.letter : 'E';
+}
+
 // Gives slot `end` a new node, number count + 1, whose slots hold 0 and
 // `fill`.  The caller has checked that count + 1 is a row of the arrays.
 static inline void create_node(std::int32_t* parent, std::int32_t* child,
