@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr std::size_t input_count = 1024; // a power of two
+constexpr std::size_t input_count = 1024;  // a power of two
 // Path-bit arrays are 256 bytes each; a caller passes one it has just made
 // with ck_to_bits, so the neighbour runs cycle through few enough of them
 // to stay in the first-level cache.
@@ -113,13 +113,12 @@ constexpr std::uint64_t morton_axis = 0x1249249249249249ull;
                                                                const std::int32_t* k,
                                                                std::uint64_t* code)
 {
-    *code = _pdep_u64(static_cast<std::uint32_t>(*i), morton_axis)
-          | _pdep_u64(static_cast<std::uint32_t>(*j), morton_axis << 1)
-          | _pdep_u64(static_cast<std::uint32_t>(*k), morton_axis << 2);
+    *code = _pdep_u64(static_cast<std::uint32_t>(*i), morton_axis) |
+            _pdep_u64(static_cast<std::uint32_t>(*j), morton_axis << 1) |
+            _pdep_u64(static_cast<std::uint32_t>(*k), morton_axis << 2);
 }
-[[gnu::noinline, gnu::target("bmi2")]] void pext_morton_decode(const std::uint64_t* code,
-                                                               std::int32_t* i, std::int32_t* j,
-                                                               std::int32_t* k)
+[[gnu::noinline, gnu::target("bmi2")]] void
+pext_morton_decode(const std::uint64_t* code, std::int32_t* i, std::int32_t* j, std::int32_t* k)
 {
     *i = static_cast<std::int32_t>(_pext_u64(*code, morton_axis));
     *j = static_cast<std::int32_t>(_pext_u64(*code, morton_axis << 1));
@@ -269,7 +268,7 @@ void add_pair(const std::string& name, Runner run, F library, F literal)
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

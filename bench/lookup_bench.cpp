@@ -40,8 +40,8 @@ constexpr std::size_t query_count = std::size_t{1} << 20;
 
 std::uint64_t packed(const CellKey& key)
 {
-    return (std::uint64_t{static_cast<std::uint32_t>(key.word2)} << 32)
-           | static_cast<std::uint32_t>(key.word1);
+    return (std::uint64_t{static_cast<std::uint32_t>(key.word2)} << 32) |
+           static_cast<std::uint32_t>(key.word1);
 }
 
 // The key's first `level` digits, at that level.
@@ -80,7 +80,10 @@ struct Fixture {
     std::vector<std::uint64_t> leaf_keys[2];  // each query's leaf key, for the map
 
     explicit Fixture(std::int32_t nodes)
-        : capacity(nodes), parent(nodes), child(8 * std::size_t(nodes)), state(8 * std::size_t(nodes))
+        : capacity(nodes),
+          parent(nodes),
+          child(8 * std::size_t(nodes)),
+          state(8 * std::size_t(nodes))
     {
         const std::int32_t uniform = nodes >= 10000000 ? 6 : 5;
         ck_fill_tables();
@@ -221,9 +224,9 @@ void run(benchmark::State& st, Variant variant, int order, std::int64_t nodes)
         benchmark::ClobberMemory();
         first = (first + batch) & (query_count - 1);
     }
-    st.counters["ns_per_key"] = benchmark::Counter(
-        static_cast<double>(batch), benchmark::Counter::kIsIterationInvariantRate
-                                        | benchmark::Counter::kInvert);
+    st.counters["ns_per_key"] = benchmark::Counter(static_cast<double>(batch),
+                                                   benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
 }
 
 // Collects ns per key by name for the closing table of ratios.
@@ -246,11 +249,11 @@ public:
 
 std::string name_of(std::int64_t nodes, int order, int variant)
 {
-    return "lookup/" + std::to_string(nodes) + "/" + order_names[order] + "/"
-           + variant_names[variant];
+    return "lookup/" + std::to_string(nodes) + "/" + order_names[order] + "/" +
+           variant_names[variant];
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -269,10 +272,9 @@ int main(int argc, char** argv)
     for (std::int64_t nodes : sizes)
         for (int order = 0; order < 2; ++order)
             for (int v = map_find; v <= many; ++v)
-                benchmark::RegisterBenchmark(name_of(nodes, order, v).c_str(),
-                                             [=](benchmark::State& st) {
-                                                 run(st, static_cast<Variant>(v), order, nodes);
-                                             });
+                benchmark::RegisterBenchmark(
+                    name_of(nodes, order, v).c_str(),
+                    [=](benchmark::State& st) { run(st, static_cast<Variant>(v), order, nodes); });
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nns per key, and the time over the map's find\n");

@@ -41,7 +41,8 @@ void BM_raw_alltoall(benchmark::State& state)
     const int count = static_cast<int>(state.range(0));
     std::vector<double> send(count * size, 1.0), recv(count * size);
     for (auto _ : state) {
-        MPI_Alltoall(send.data(), count, MPI_DOUBLE, recv.data(), count, MPI_DOUBLE, MPI_COMM_WORLD);
+        MPI_Alltoall(send.data(), count, MPI_DOUBLE, recv.data(), count, MPI_DOUBLE,
+                     MPI_COMM_WORLD);
         benchmark::DoNotOptimize(recv.data());
     }
 }
@@ -60,8 +61,18 @@ void BM_msg_exchange_doubles(benchmark::State& state)
 
 BENCHMARK(BM_raw_allreduce_max)->Iterations(iterations)->Repetitions(5)->UseRealTime();
 BENCHMARK(BM_msg_largest_double)->Iterations(iterations)->Repetitions(5)->UseRealTime();
-BENCHMARK(BM_raw_alltoall)->Arg(1)->Arg(1024)->Iterations(iterations / 2)->Repetitions(5)->UseRealTime();
-BENCHMARK(BM_msg_exchange_doubles)->Arg(1)->Arg(1024)->Iterations(iterations / 2)->Repetitions(5)->UseRealTime();
+BENCHMARK(BM_raw_alltoall)
+    ->Arg(1)
+    ->Arg(1024)
+    ->Iterations(iterations / 2)
+    ->Repetitions(5)
+    ->UseRealTime();
+BENCHMARK(BM_msg_exchange_doubles)
+    ->Arg(1)
+    ->Arg(1024)
+    ->Iterations(iterations / 2)
+    ->Repetitions(5)
+    ->UseRealTime();
 
 class SilentReporter : public benchmark::BenchmarkReporter {
 public:

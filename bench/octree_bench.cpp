@@ -32,28 +32,37 @@ struct Counting {
     using value_type = T;
     Counting() = default;
     template <class U>
-    Counting(const Counting<U>&) {}
-    T* allocate(std::size_t n) {
+    Counting(const Counting<U>&)
+    {}
+    T* allocate(std::size_t n)
+    {
         map_bytes += n * sizeof(T);
         return std::allocator<T>().allocate(n);
     }
-    void deallocate(T* p, std::size_t n) {
+    void deallocate(T* p, std::size_t n)
+    {
         map_bytes -= n * sizeof(T);
         std::allocator<T>().deallocate(p, n);
     }
     template <class U>
-    bool operator==(const Counting<U>&) const { return true; }
+    bool operator==(const Counting<U>&) const
+    {
+        return true;
+    }
 };
-using LeafMap = std::unordered_map<std::uint64_t, std::int32_t, std::hash<std::uint64_t>,
-                                   std::equal_to<>, Counting<std::pair<const std::uint64_t, std::int32_t>>>;
+using LeafMap =
+    std::unordered_map<std::uint64_t, std::int32_t, std::hash<std::uint64_t>, std::equal_to<>,
+                       Counting<std::pair<const std::uint64_t, std::int32_t>>>;
 
-std::uint64_t packed(const CellKey& key) {
+std::uint64_t packed(const CellKey& key)
+{
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.word2)) << 32) |
            static_cast<std::uint32_t>(key.word1);
 }
 
 // The key's first `level` digits, at that level.
-CellKey truncated(const CellKey& key, std::int32_t level) {
+CellKey truncated(const CellKey& key, std::int32_t level)
+{
     CellKey out;
     if (level <= 10) {
         out.word1 = key.word1 & ((1 << (3 * level)) - 1);
@@ -65,7 +74,8 @@ CellKey truncated(const CellKey& key, std::int32_t level) {
     return out;
 }
 
-CellKey child_key(const CellKey& key, std::int32_t level, std::int32_t digit) {
+CellKey child_key(const CellKey& key, std::int32_t level, std::int32_t digit)
+{
     CellKey out = key;
     const std::int32_t next = level + 1;
     if (next <= 10) {
@@ -87,7 +97,8 @@ struct Fixture {
     std::vector<std::uint64_t> leaf_of_query;
 
     explicit Fixture(std::int32_t nodes)
-        : capacity(nodes + 100), parent(capacity), child(8 * capacity), state(8 * capacity) {
+        : capacity(nodes + 100), parent(capacity), child(8 * capacity), state(8 * capacity)
+    {
         // Cells of levels 1..uniform get nodes: leaves at level uniform + 1.
         const std::int32_t uniform = nodes >= 1000000 ? 5 : 3;
         ck_fill_tables();
@@ -112,7 +123,10 @@ struct Fixture {
             } while (status == 'N' && count < nodes);
         }
         // Values on the leaves, each also stored in the map under its key.
-        struct Item { std::int32_t node, level; CellKey key; };
+        struct Item {
+            std::int32_t node, level;
+            CellKey key;
+        };
         std::vector<Item> stack{{1, 0, CellKey{0, 0}}};
         while (!stack.empty()) {
             const Item at = stack.back();
@@ -142,7 +156,8 @@ struct Fixture {
 
 // One tree per size, built on first use; the map's memory is counted apart.
 std::size_t map_bytes_of_size[2];
-Fixture& fixture(std::int64_t nodes) {
+Fixture& fixture(std::int64_t nodes)
+{
     static Fixture* built[2] = {nullptr, nullptr};
     const int which = nodes >= 1000000 ? 0 : 1;
     if (!built[which]) {
@@ -152,11 +167,15 @@ Fixture& fixture(std::int64_t nodes) {
     }
     return *built[which];
 }
-std::size_t map_bytes_for(std::int64_t nodes) { return map_bytes_of_size[nodes >= 1000000 ? 0 : 1]; }
+std::size_t map_bytes_for(std::int64_t nodes)
+{
+    return map_bytes_of_size[nodes >= 1000000 ? 0 : 1];
+}
 
 // (a) The descent transcribed literally: level and digits by signed division,
 // a 20-entry digit array, one call per step.
-void literal_digits(const CellKey* key, std::int32_t* digits) {
+void literal_digits(const CellKey* key, std::int32_t* digits)
+{
     const std::int32_t level = key->word2 / ck_tables[25];
     const std::int32_t words = (level - 1) / 10 + 1;
     const std::int32_t* word = &key->word1;
@@ -174,13 +193,15 @@ void literal_digits(const CellKey* key, std::int32_t* digits) {
         digits[p++] = 0;
     }
 }
-__attribute__((noinline)) void literal_digits_call(const CellKey* key, std::int32_t* digits) {
+__attribute__((noinline)) void literal_digits_call(const CellKey* key, std::int32_t* digits)
+{
     literal_digits(key, digits);
 }
 
 __attribute__((noinline)) bool literal_step(const std::int32_t* child, const char* state,
-                                            std::int32_t* node, std::int32_t digit,
-                                            std::int32_t k, std::int32_t last, char* letter) {
+                                            std::int32_t* node, std::int32_t digit, std::int32_t k,
+                                            std::int32_t last, char* letter)
+{
     const std::int32_t at = (*node - 1) * 8 + digit;
     *letter = state[at];
     if (*letter == 'N' && k < last) {
@@ -190,9 +211,13 @@ __attribute__((noinline)) bool literal_step(const std::int32_t* child, const cha
     return false;
 }
 
-struct LiteralEnd { std::int32_t at, level; char letter; };
+struct LiteralEnd {
+    std::int32_t at, level;
+    char letter;
+};
 
-LiteralEnd literal_walk(const std::int32_t* child, const char* state, const CellKey* key) {
+LiteralEnd literal_walk(const std::int32_t* child, const char* state, const CellKey* key)
+{
     std::int32_t digits[20];
     literal_digits_call(key, digits);
     const std::int32_t last = key->word2 / ck_tables[25];
@@ -204,15 +229,18 @@ LiteralEnd literal_walk(const std::int32_t* child, const char* state, const Cell
     return {(node - 1) * 8 + digits[k - 1], k, letter};
 }
 
-void report_memory(benchmark::State& state, double bytes) {
+void report_memory(benchmark::State& state, double bytes)
+{
     state.counters["MB"] = bytes / 1e6;
 }
 
-double tree_bytes(const Fixture& f) {
+double tree_bytes(const Fixture& f)
+{
     return static_cast<double>(f.count) * (4 + 8 * 4 + 8);
 }
 
-void BM_tree_lookup(benchmark::State& state) {
+void BM_tree_lookup(benchmark::State& state)
+{
     Fixture& f = fixture(state.range(0));
     std::size_t i = 0;
     for (auto _ : state) {
@@ -225,7 +253,8 @@ void BM_tree_lookup(benchmark::State& state) {
     report_memory(state, tree_bytes(f));
 }
 
-void BM_literal_lookup(benchmark::State& state) {
+void BM_literal_lookup(benchmark::State& state)
+{
     Fixture& f = fixture(state.range(0));
     std::size_t i = 0;
     for (auto _ : state) {
@@ -237,7 +266,8 @@ void BM_literal_lookup(benchmark::State& state) {
     report_memory(state, tree_bytes(f));
 }
 
-void BM_hash_lookup(benchmark::State& state) {
+void BM_hash_lookup(benchmark::State& state)
+{
     Fixture& f = fixture(state.range(0));
     std::size_t i = 0;
     for (auto _ : state) {
@@ -248,7 +278,8 @@ void BM_hash_lookup(benchmark::State& state) {
     report_memory(state, static_cast<double>(map_bytes_for(state.range(0))));
 }
 
-void BM_tree_put_value(benchmark::State& state) {
+void BM_tree_put_value(benchmark::State& state)
+{
     Fixture& f = fixture(state.range(0));
     std::size_t i = 0;
     const std::int32_t value = 1;
@@ -261,7 +292,8 @@ void BM_tree_put_value(benchmark::State& state) {
     report_memory(state, tree_bytes(f));
 }
 
-void BM_literal_put_value(benchmark::State& state) {
+void BM_literal_put_value(benchmark::State& state)
+{
     Fixture& f = fixture(state.range(0));
     std::size_t i = 0;
     const std::int32_t value = 1;
@@ -279,7 +311,8 @@ void BM_literal_put_value(benchmark::State& state) {
     report_memory(state, tree_bytes(f));
 }
 
-void BM_hash_put_value(benchmark::State& state) {
+void BM_hash_put_value(benchmark::State& state)
+{
     Fixture& f = fixture(state.range(0));
     std::size_t i = 0;
     for (auto _ : state) {
@@ -300,7 +333,8 @@ BENCHMARK(BM_tree_put_value)->Arg(1000000)->Arg(20000);
 BENCHMARK(BM_literal_put_value)->Arg(1000000)->Arg(20000);
 BENCHMARK(BM_hash_put_value)->Arg(1000000)->Arg(20000);
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
     for (std::int64_t nodes : {1000000, 20000}) {
         const Fixture& f = fixture(nodes);

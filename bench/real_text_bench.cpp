@@ -58,7 +58,8 @@ char* put_real_to_chars(char* out, double v) noexcept
     char buf[32];
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 4);
     std::size_t n = static_cast<std::size_t>(r.ptr - buf);
-    if (n > 12) n = 12;
+    if (n > 12)
+        n = 12;
     std::memset(out, ' ', 12 - n);
     std::memcpy(out + 12 - n, buf, n);
     return out + 12;
@@ -73,11 +74,13 @@ std::vector<double> typical_values()
     std::vector<double> v(count);
     for (std::size_t i = 0; i < count; ++i) {
         switch (i % 8) {
-            case 0: v[i] = 0.0; break;
-            case 1: case 2: v[i] = std::pow(10.0, lg(rng)); break;
-            case 3: v[i] = -std::pow(10.0, lg(rng)); break;
-            case 4: case 5: v[i] = 2.0 * unit(rng) - 1.0; break;
-            default: v[i] = std::pow(10.0, frac(rng)); break;
+        case 0: v[i] = 0.0; break;
+        case 1:
+        case 2: v[i] = std::pow(10.0, lg(rng)); break;
+        case 3: v[i] = -std::pow(10.0, lg(rng)); break;
+        case 4:
+        case 5: v[i] = 2.0 * unit(rng) - 1.0; break;
+        default: v[i] = std::pow(10.0, frac(rng)); break;
         }
     }
     return v;
@@ -103,7 +106,8 @@ std::vector<double> tie_values()
     std::mt19937_64 rng(3);
     std::uniform_int_distribution<int> five(10000, 99999);
     std::vector<double> v(count);
-    for (double& x : v) x = five(rng) + 0.5;
+    for (double& x : v)
+        x = five(rng) + 0.5;
     return v;
 }
 
@@ -113,7 +117,8 @@ void run(benchmark::State& state, const std::vector<double>& values)
     std::vector<char> out(values.size() * 12);
     for (auto _ : state) {
         char* p = out.data();
-        for (double x : values) p = put(p, x);
+        for (double x : values)
+            p = put(p, x);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -127,15 +132,42 @@ const std::vector<double> typical = typical_values();
 const std::vector<double> full_range = full_range_values();
 const std::vector<double> ties = tie_values();
 
-void typical_put_real(benchmark::State& s) { run<cellplot::put_real>(s, typical); }
-void typical_snprintf(benchmark::State& s) { run<put_real_snprintf>(s, typical); }
-void typical_to_chars(benchmark::State& s) { run<put_real_to_chars>(s, typical); }
-void full_range_put_real(benchmark::State& s) { run<cellplot::put_real>(s, full_range); }
-void full_range_snprintf(benchmark::State& s) { run<put_real_snprintf>(s, full_range); }
-void full_range_to_chars(benchmark::State& s) { run<put_real_to_chars>(s, full_range); }
-void ties_put_real(benchmark::State& s) { run<cellplot::put_real>(s, ties); }
-void ties_snprintf(benchmark::State& s) { run<put_real_snprintf>(s, ties); }
-void ties_to_chars(benchmark::State& s) { run<put_real_to_chars>(s, ties); }
+void typical_put_real(benchmark::State& s)
+{
+    run<cellplot::put_real>(s, typical);
+}
+void typical_snprintf(benchmark::State& s)
+{
+    run<put_real_snprintf>(s, typical);
+}
+void typical_to_chars(benchmark::State& s)
+{
+    run<put_real_to_chars>(s, typical);
+}
+void full_range_put_real(benchmark::State& s)
+{
+    run<cellplot::put_real>(s, full_range);
+}
+void full_range_snprintf(benchmark::State& s)
+{
+    run<put_real_snprintf>(s, full_range);
+}
+void full_range_to_chars(benchmark::State& s)
+{
+    run<put_real_to_chars>(s, full_range);
+}
+void ties_put_real(benchmark::State& s)
+{
+    run<cellplot::put_real>(s, ties);
+}
+void ties_snprintf(benchmark::State& s)
+{
+    run<put_real_snprintf>(s, ties);
+}
+void ties_to_chars(benchmark::State& s)
+{
+    run<put_real_to_chars>(s, ties);
+}
 
 }  // namespace
 

@@ -44,6 +44,6 @@ extern "C" void ck_axis_neighbour(CellKey* key, const std::int32_t* bits, const 
         }
     }
     key->word1 = static_cast<std::int32_t>(word[0]);
-    key->word2 = static_cast<std::int32_t>(word[1] + static_cast<std::uint32_t>(n)
-                                                         * static_cast<std::uint32_t>(level_unit));
+    key->word2 = static_cast<std::int32_t>(word[1] + static_cast<std::uint32_t>(n) *
+                                                         static_cast<std::uint32_t>(level_unit));
 }

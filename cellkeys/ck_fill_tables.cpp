@@ -30,5 +30,5 @@ extern "C" void ck_fill_tables(void)
     ck_tables[50] = path_bits;          // ck_print's first level bit
     ck_tables[49] = max_level;
     ck_tables[48] = ck_digit_entries;
-    ck_tables[51] = 28;                 // read by no routine
+    ck_tables[51] = 28;  // read by no routine
 }

@@ -28,9 +28,9 @@ static inline void from_ijk(CellKey* key, const std::int32_t* level, const std::
 // The routine's body compiled for the processor's own instructions, every
 // helper inlined into it; the plain BMI2 form uses no GFNI instruction.
 template <MortonPath how>
-[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]]
-static void from_ijk_fast(CellKey* key, const std::int32_t* level, const std::int32_t* i,
-                          const std::int32_t* j, const std::int32_t* k)
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]] static void
+from_ijk_fast(CellKey* key, const std::int32_t* level, const std::int32_t* i, const std::int32_t* j,
+              const std::int32_t* k)
 {
     from_ijk<how>(key, level, i, j, k);
 }
@@ -56,12 +56,9 @@ static FromIjk* resolve_from_ijk()
 {
     __builtin_cpu_init();
     switch (chosen_morton_path()) {
-    case MortonPath::bmi2:
-        return from_ijk_fast<MortonPath::bmi2>;
-    case MortonPath::bmi2_gfni:
-        return from_ijk_fast<MortonPath::bmi2_gfni>;
-    case MortonPath::tables:
-        break;
+    case MortonPath::bmi2: return from_ijk_fast<MortonPath::bmi2>;
+    case MortonPath::bmi2_gfni: return from_ijk_fast<MortonPath::bmi2_gfni>;
+    case MortonPath::tables: break;
     }
     return from_ijk_tables;
 }

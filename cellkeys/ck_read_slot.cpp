@@ -5,8 +5,8 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void ck_read_slot(CellKey* key, const std::int32_t* keys,
-                             const std::int32_t* capacity, const std::int32_t* slot)
+extern "C" void ck_read_slot(CellKey* key, const std::int32_t* keys, const std::int32_t* capacity,
+                             const std::int32_t* slot)
 {
     if (!slots_within(*slot, *slot, *capacity))
         return;

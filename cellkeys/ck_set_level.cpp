@@ -11,7 +11,7 @@ extern "C" void ck_set_level(CellKey* key, const std::int32_t* level)
     // them.  The sum wraps modulo 2^32 rather than overflow for levels far
     // outside 0..18; levels up to 63 land in the level field unchanged.
     const std::int32_t rest = key->word2 % level_unit;
-    const auto word2 = static_cast<std::uint32_t>(rest)
-                       + static_cast<std::uint32_t>(*level) * static_cast<std::uint32_t>(level_unit);
+    const auto word2 = static_cast<std::uint32_t>(rest) +
+                       static_cast<std::uint32_t>(*level) * static_cast<std::uint32_t>(level_unit);
     key->word2 = static_cast<std::int32_t>(word2);
 }

@@ -28,16 +28,17 @@ static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::in
 // The routine's body compiled for the processor's own instructions, every
 // helper inlined into it; the plain BMI2 form uses no GFNI instruction.
 template <MortonPath how>
-[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]]
-static void to_ijk_fast(const CellKey* key, const std::int32_t* level, std::int32_t* i,
-                        std::int32_t* j, std::int32_t* k)
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]] static void
+to_ijk_fast(const CellKey* key, const std::int32_t* level, std::int32_t* i, std::int32_t* j,
+            std::int32_t* k)
 {
     to_ijk<how>(key, level, i, j, k);
 }
 #endif
 
 #if CELLKEYS_MORTON_BMI2
-using ToIjk = void(const CellKey*, const std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*);
+using ToIjk = void(const CellKey*, const std::int32_t*, std::int32_t*, std::int32_t*,
+                   std::int32_t*);
 
 static void to_ijk_tables(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)
@@ -55,12 +56,9 @@ static ToIjk* resolve_to_ijk()
 {
     __builtin_cpu_init();
     switch (chosen_morton_path()) {
-    case MortonPath::bmi2:
-        return to_ijk_fast<MortonPath::bmi2>;
-    case MortonPath::bmi2_gfni:
-        return to_ijk_fast<MortonPath::bmi2_gfni>;
-    case MortonPath::tables:
-        break;
+    case MortonPath::bmi2: return to_ijk_fast<MortonPath::bmi2>;
+    case MortonPath::bmi2_gfni: return to_ijk_fast<MortonPath::bmi2_gfni>;
+    case MortonPath::tables: break;
     }
     return to_ijk_tables;
 }

@@ -17,7 +17,7 @@ constexpr auto make_digit_pairs()
     return t;
 }
 constexpr auto digit_pairs = make_digit_pairs();
-} // namespace
+}  // namespace
 
 extern "C" void ck_to_octal_digits(const CellKey* key, std::int32_t* digits)
 {

@@ -41,7 +41,7 @@ static inline void assign_slot(std::int32_t* keys, const std::int32_t* capacity,
 // Copies count slots of src, from slot src_first on, to dst from slot
 // dst_first on (all from 1); the arrays are distinct.
 static inline void copy_slots(std::int32_t* dst, std::int64_t dst_first, const std::int32_t* src,
-                       std::int64_t src_first, std::int64_t count)
+                              std::int64_t src_first, std::int64_t count)
 {
     for (std::int64_t n = 0; n < count; ++n) {
         dst[2 * (dst_first + n) - 2] = src[2 * (src_first + n) - 2];
@@ -52,12 +52,12 @@ static inline void copy_slots(std::int32_t* dst, std::int64_t dst_first, const s
 // Whether slots first..last of the large array, and as many slots from 1 of
 // the compact one, all lie within their arrays.  An empty range does not.
 static inline bool range_within_both(std::int32_t first, std::int32_t last,
-                              std::int32_t large_capacity, std::int32_t compact_capacity)
+                                     std::int32_t large_capacity, std::int32_t compact_capacity)
 {
-    return last >= first && slots_within(first, last, large_capacity)
-           && slots_within(1, std::int64_t{last} - first + 1, compact_capacity);
+    return last >= first && slots_within(first, last, large_capacity) &&
+           slots_within(1, std::int64_t{last} - first + 1, compact_capacity);
 }
 
-} // namespace cellkeys::detail
+}  // namespace cellkeys::detail
 
 #endif

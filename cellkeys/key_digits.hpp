@@ -24,10 +24,10 @@ namespace cellkeys::detail {
 constexpr std::int32_t max_level = 18;
 constexpr int bits_per_level = 3;
 constexpr std::uint64_t digit_mask = 7;  // one octant digit of a path
-constexpr int digits_per_word = 10;   // levels held by word 1
+constexpr int digits_per_word = 10;      // levels held by word 1
 constexpr int word1_path_bits = 30;
 constexpr int word2_path_bits = 24;
-constexpr int level_shift = 25;   // the level field's lowest bit
+constexpr int level_shift = 25;  // the level field's lowest bit
 constexpr std::int32_t level_unit = std::int32_t{1} << level_shift;
 constexpr std::uint64_t word1_path_mask = (std::uint64_t{1} << word1_path_bits) - 1;
 constexpr std::uint64_t word2_path_mask = (std::uint64_t{1} << word2_path_bits) - 1;
@@ -89,8 +89,8 @@ static inline std::uint64_t unpacked_path(const CellKey* key)
 // Writes path (at most 54 bits) into key with level field m, word 1 first.
 static inline void store_path(CellKey* key, std::uint64_t path, std::int32_t m)
 {
-    const auto w2 = static_cast<std::uint32_t>((path >> word1_path_bits) & word2_path_mask)
-                    + static_cast<std::uint32_t>(m) * static_cast<std::uint32_t>(level_unit);
+    const auto w2 = static_cast<std::uint32_t>((path >> word1_path_bits) & word2_path_mask) +
+                    static_cast<std::uint32_t>(m) * static_cast<std::uint32_t>(level_unit);
     key->word1 = static_cast<std::int32_t>(path & word1_path_mask);
     key->word2 = static_cast<std::int32_t>(w2);
 }
@@ -130,8 +130,8 @@ static inline std::uint64_t path_prev(std::uint64_t path, std::int32_t n)
     if (path == 0)
         return levels_mask(n);
     const std::int32_t d = deepest_level(path);
-    return ((path & levels_mask(d)) - (std::uint64_t{1} << (bits_per_level * (d - 1))))
-           | (levels_mask(n) & ~levels_mask(d));
+    return ((path & levels_mask(d)) - (std::uint64_t{1} << (bits_per_level * (d - 1)))) |
+           (levels_mask(n) & ~levels_mask(d));
 }
 
 // Steps key to the neighbour in path order that step (path_next or
@@ -168,7 +168,8 @@ static inline std::uint64_t axis_bits(std::int32_t axis)
 // The path (levels 1 to n, 0s and 1s only) with the axis coordinate one
 // higher (up) or lower, modulo 2^n; the finest level's bit is the least
 // significant.  The other axes' bits stay.
-static inline std::uint64_t path_axis_step(std::uint64_t path, std::int32_t n, std::int32_t axis, bool up)
+static inline std::uint64_t path_axis_step(std::uint64_t path, std::int32_t n, std::int32_t axis,
+                                           bool up)
 {
     const std::uint64_t m = axis_bits(axis) & levels_mask(n);
     // Counting down is counting up on the complemented bits; the selects
@@ -201,6 +202,6 @@ static inline std::int32_t compared_levels(std::int32_t n)
     return n < 1 ? 1 : (n > max_unpacked_level ? max_unpacked_level : n);
 }
 
-} // namespace cellkeys::detail
+}  // namespace cellkeys::detail
 
 #endif

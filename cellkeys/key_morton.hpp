@@ -21,8 +21,8 @@
 #include <array>
 #include <cstdint>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) \
-    && !defined(CELLKEYS_PORTABLE_ONLY)
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) &&                            \
+    !defined(CELLKEYS_PORTABLE_ONLY)
 #define CELLKEYS_MORTON_BMI2 1
 #include <immintrin.h>
 #else
@@ -70,7 +70,8 @@ static inline std::uint64_t spread_axis(std::uint32_t c)
 
 // Path of levels 1 to 18 of the cell whose level-18 coordinates are i, j, k
 // (each taken modulo 2^18).
-static inline std::uint64_t path18_from_coordinates(std::uint32_t i, std::uint32_t j, std::uint32_t k)
+static inline std::uint64_t path18_from_coordinates(std::uint32_t i, std::uint32_t j,
+                                                    std::uint32_t k)
 {
     return spread_axis(i) | (spread_axis(j) << 1) | (spread_axis(k) << 2);
 }
@@ -128,8 +129,8 @@ template <MortonPath how>
 [[gnu::target("bmi2,gfni,sse2")]] static inline std::uint64_t
 path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 {
-    const std::uint64_t m = _pdep_u64(k, morton_axis) | _pdep_u64(j, morton_axis << 1)
-                            | _pdep_u64(i, morton_axis << 2);
+    const std::uint64_t m =
+        _pdep_u64(k, morton_axis) | _pdep_u64(j, morton_axis << 1) | _pdep_u64(i, morton_axis << 2);
     return reverse_bits<how>(m) >> reversed_offset;
 }
 
@@ -144,8 +145,8 @@ __attribute__((no_sanitize("address"), no_sanitize("undefined"))) static inline 
 chosen_morton_path()
 {
 #if CELLKEYS_MORTON_BMI2
-    if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h")
-        && !__builtin_cpu_is("amdfam17h"))
+    if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h") &&
+        !__builtin_cpu_is("amdfam17h"))
         return __builtin_cpu_supports("gfni") ? MortonPath::bmi2_gfni : MortonPath::bmi2;
 #endif
     return MortonPath::tables;
@@ -155,8 +156,8 @@ chosen_morton_path()
 // modulo 2^n.  The BMI2 forms belong in functions compiled for BMI2 (and
 // GFNI).
 template <MortonPath how>
-static inline std::uint64_t path_from_coordinates(std::uint32_t i, std::uint32_t j,
-                                                  std::uint32_t k, std::int32_t n)
+static inline std::uint64_t path_from_coordinates(std::uint32_t i, std::uint32_t j, std::uint32_t k,
+                                                  std::int32_t n)
 {
     std::uint64_t path18;
 #if CELLKEYS_MORTON_BMI2
@@ -178,8 +179,8 @@ template <MortonPath how>
 [[gnu::target("bmi2,gfni,sse2")]] static inline Coordinates
 coordinates_from_path_bmi2(std::uint64_t path18, std::int32_t n)
 {
-    const std::uint64_t m = reverse_bits<how>(path18 << reversed_offset)
-                            >> (bits_per_level * (max_level - n));
+    const std::uint64_t m =
+        reverse_bits<how>(path18 << reversed_offset) >> (bits_per_level * (max_level - n));
     return Coordinates{static_cast<std::int32_t>(_pext_u64(m, morton_axis << 2)),
                        static_cast<std::int32_t>(_pext_u64(m, morton_axis << 1)),
                        static_cast<std::int32_t>(_pext_u64(m, morton_axis))};
@@ -200,14 +201,14 @@ static inline Coordinates coordinates_from_path(std::uint64_t path18, std::int32
     if constexpr (how != MortonPath::tables)
         return coordinates_from_path_bmi2<how>(path18, n);
 #endif
-    const std::uint64_t packed = (packed_coordinates_from_path18(path18) >> (max_level - n))
-                                 & field_masks[n];
+    const std::uint64_t packed =
+        (packed_coordinates_from_path18(path18) >> (max_level - n)) & field_masks[n];
     const auto field = [packed](int axis) {
         return static_cast<std::int32_t>((packed >> (field_bits * (axis - 1))) & coordinate_mask);
     };
     return Coordinates{field(1), field(2), field(3)};
 }
 
-} // namespace cellkeys::detail
+}  // namespace cellkeys::detail
 
 #endif

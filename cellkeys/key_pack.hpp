@@ -98,6 +98,6 @@ static inline bool pack_bits(const std::int32_t* bits, int count, std::uint32_t*
 #endif
 }
 
-} // namespace cellkeys::detail
+}  // namespace cellkeys::detail
 
 #endif

@@ -106,8 +106,8 @@ void AppendedData::end()
 void AppendedData::compress_block(const char* data, std::size_t n)
 {
     if (3 + blocks_done_ >= header_.size())
-        fail(out_.name(), "internal error: more data than the array's " +
-                              std::to_string(expected_) + " bytes");
+        fail(out_.name(),
+             "internal error: more data than the array's " + std::to_string(expected_) + " bytes");
     char* p = out_.room(compressor_->bound(n));
     const std::size_t size = compressor_->compress(data, n, p);
     if (size == 0)

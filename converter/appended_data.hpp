@@ -46,9 +46,9 @@ private:
     std::unique_ptr<BlockCompressor> compressor_;  // none when raw
     std::unique_ptr<char[]> stage_;                // the block being filled
     std::size_t staged_ = 0;
-    std::vector<std::uint64_t> header_;            // the block header words
+    std::vector<std::uint64_t> header_;  // the block header words
     std::size_t blocks_done_ = 0;
-    std::uint64_t header_at_ = 0;                  // its file position
+    std::uint64_t header_at_ = 0;  // its file position
     std::uint64_t expected_ = 0;
     std::uint64_t received_ = 0;
     char* raw_room_ = nullptr;

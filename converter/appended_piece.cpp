@@ -144,10 +144,12 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
     const std::uint64_t real = single ? sizeof(float) : sizeof(double);
     const std::string type = std::string("type=\"") + vtk_real_type(style) + "\"";
 
-    out.put("<VTKFile type=\"UnstructuredGrid\"" + vtk_file_attributes(style) + ">\n"
+    out.put("<VTKFile type=\"UnstructuredGrid\"" + vtk_file_attributes(style) +
+            ">\n"
             "  <UnstructuredGrid>\n"
-            "    <Piece NumberOfPoints=\"" + std::to_string(8 * cells64) +
-            "\" NumberOfCells=\"" + std::to_string(cells64) + "\">\n"
+            "    <Piece NumberOfPoints=\"" +
+            std::to_string(8 * cells64) + "\" NumberOfCells=\"" + std::to_string(cells64) +
+            "\">\n"
             "      <CellData Vectors=\"Velocity\" Scalars=\"Density\">\n");
     std::uint64_t slot[4 + 5 + max_species];
     int nslots = 0;
@@ -176,7 +178,8 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
     };
     std::vector<Job> jobs;
     jobs.push_back({3 * real * cells64, [&](AppendedData& d) {
-                        single ? put_velocity<float>(d, piece, n) : put_velocity<double>(d, piece, n);
+                        single ? put_velocity<float>(d, piece, n)
+                               : put_velocity<double>(d, piece, n);
                     }});
     for (const double* v : {piece.drun.get(), piece.erun.get(), piece.trun.get(), piece.prun.get()})
         jobs.push_back({real * cells64, [&, v](AppendedData& d) {
@@ -191,10 +194,10 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
                         single ? put_points<float>(d, cells, n, shape)
                                : put_points<double>(d, cells, n, shape);
                     }});
-    jobs.push_back({8 * sizeof(std::int32_t) * cells64,
-                    [&](AppendedData& d) { put_counts(d, n, 8, 0, 1); }});
-    jobs.push_back({sizeof(std::int32_t) * cells64,
-                    [&](AppendedData& d) { put_counts(d, n, 1, 8, 8); }});
+    jobs.push_back(
+        {8 * sizeof(std::int32_t) * cells64, [&](AppendedData& d) { put_counts(d, n, 8, 0, 1); }});
+    jobs.push_back(
+        {sizeof(std::int32_t) * cells64, [&](AppendedData& d) { put_counts(d, n, 1, 8, 8); }});
     jobs.push_back({cells64, [&](AppendedData& d) { put_types(d, n, shape.vtk_type); }});
 
     const std::uint64_t base = out.position();

@@ -14,10 +14,7 @@ namespace {
 constexpr std::size_t chunk_size = std::size_t{1} << 16;
 }
 
-BinaryReader::BinaryReader(ByteSource& source)
-    : source_(source), buf_(new char[chunk_size])
-{
-}
+BinaryReader::BinaryReader(ByteSource& source) : source_(source), buf_(new char[chunk_size]) {}
 
 // Copies n bytes of the file to dst: first what is buffered, then large
 // blocks straight from the source, small ones through the buffer.
@@ -35,15 +32,15 @@ void BinaryReader::read_exact(void* dst, std::size_t n, const char* what)
     if (n >= chunk_size) {
         std::size_t got = source_.read(out, n);
         if (got != n)
-            fail(source_.name(), std::string("ends inside ") + what + " of record " +
-                                     std::to_string(record_));
+            fail(source_.name(),
+                 std::string("ends inside ") + what + " of record " + std::to_string(record_));
         return;
     }
     end_ = source_.read(buf_.get(), chunk_size);
     pos_ = 0;
     if (end_ < n)
-        fail(source_.name(), std::string("ends inside ") + what + " of record " +
-                                 std::to_string(record_));
+        fail(source_.name(),
+             std::string("ends inside ") + what + " of record " + std::to_string(record_));
     std::memcpy(out, buf_.get(), n);
     pos_ = n;
 }

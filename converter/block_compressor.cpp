@@ -40,10 +40,9 @@ std::size_t BlockCompressor::compress(const void* in, std::size_t n, void* out) 
 {
     if (kind_ == Compression::zlib)
         return libdeflate_zlib_compress(deflate_, in, n, out, bound(n));
-    return static_cast<std::size_t>(LZ4_compress_default(static_cast<const char*>(in),
-                                                         static_cast<char*>(out),
-                                                         static_cast<int>(n),
-                                                         static_cast<int>(bound(n))));
+    return static_cast<std::size_t>(
+        LZ4_compress_default(static_cast<const char*>(in), static_cast<char*>(out),
+                             static_cast<int>(n), static_cast<int>(bound(n))));
 }
 
 const char* vtk_compressor_name(Compression kind)

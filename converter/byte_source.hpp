@@ -38,7 +38,8 @@ private:
 class MemorySource final : public ByteSource {
 public:
     MemorySource(std::string name, const char* data, std::size_t size)
-        : ByteSource(std::move(name)), data_(data), left_(size) {}
+        : ByteSource(std::move(name)), data_(data), left_(size)
+    {}
     std::size_t read(char* dst, std::size_t n) override;
 
 private:

@@ -223,7 +223,8 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
                     result_path(outputs[static_cast<std::size_t>(pair.output)].job, pair.ipiece);
                 try {
                     FileSource source(input);  // fails with the cause cellplot gives
-                    fail(input, "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
+                    fail(input,
+                         "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
                 } catch (const Failure& f) {
                     report(f);
                 }
@@ -344,8 +345,7 @@ int main(int argc, char** argv)
                 std::printf("%s %s\n", cellplot::program, CELLPLOT_VERSION);
             status = 0;
             break;
-        case cellplot::Action::convert:
-            break;
+        case cellplot::Action::convert: break;
         }
     } catch (const cellplot::UsageError& e) {
         if (rank == 0)

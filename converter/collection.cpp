@@ -15,8 +15,8 @@ void write_collection_head(OutFile& pvd)
 
 void write_collection_entry(OutFile& pvd, std::int32_t outnum)
 {
-    pvd.put("    <DataSet timestep=\"" + std::to_string(outnum) + "\" group=\"\" part=\"0\" file=\"" +
-            master_file_name(outnum) + "\"/>\n");
+    pvd.put("    <DataSet timestep=\"" + std::to_string(outnum) +
+            "\" group=\"\" part=\"0\" file=\"" + master_file_name(outnum) + "\"/>\n");
 }
 
 void write_collection_tail(OutFile& pvd)

@@ -89,8 +89,7 @@ void require_piece0(const Job& job)
     const std::vector<std::int32_t> present = outputs_present(list_dir(job.dir));
     if (!present.empty())
         fail(path, "cannot open: " + system_error_text(ENOENT) + "; found outputs " +
-                       number_list_text(present) +
-                       "; set line 10 of contview.dat or use --output");
+                       number_list_text(present) + "; set line 10 of contview.dat or use --output");
 }
 
 void convert_output(const Job& job, Workspace& work, ProgressLine* progress)

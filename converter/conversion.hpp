@@ -20,8 +20,8 @@ namespace cellplot {
 
 // One output to convert, fixed before its piece 0 is read.
 struct Job {
-    std::string dir = ".";   // where result files are read and output files written
-    Settings settings;       // encoding and output number
+    std::string dir = ".";  // where result files are read and output files written
+    Settings settings;      // encoding and output number
     OutputStyle style;
     bool overwrite = false;  // replace existing output files instead of refusing them
 };

@@ -30,8 +30,7 @@ void build_size_table(SizeTable& table, double rootsize, std::int32_t nlevels,
         table.cellsize[l] = table.cellsize[l - 1] * 0.5;
 }
 
-void build_cells(const Piece& piece, const SizeTable& table, Cells& cells,
-                 const std::string& file)
+void build_cells(const Piece& piece, const SizeTable& table, Cells& cells, const std::string& file)
 {
     const Header& h = piece.header;
     const std::int32_t top = table.nlevels;

@@ -51,7 +51,6 @@ void build_size_table(SizeTable& table, double rootsize, std::int32_t nlevels,
 // Builds the boxes of all cells of piece; a level-0 cell takes the rootsize
 // of piece itself, deeper levels the table.  Refuses a cell level, or a
 // reflevel where it is used, outside the levels of the table.
-void build_cells(const Piece& piece, const SizeTable& table, Cells& cells,
-                 const std::string& file);
+void build_cells(const Piece& piece, const SizeTable& table, Cells& cells, const std::string& file);
 
 }  // namespace cellplot

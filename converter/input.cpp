@@ -105,9 +105,8 @@ void read_records(Reader& in, const std::string& name, Piece& piece)
         in.reals(dst, n);
         in.end_record();
     };
-    for (double* a : {piece.strn12.get(), piece.strn13.get(), piece.strn23.get(),
-                      piece.srun.get(), piece.drun.get(), piece.erun.get(), piece.trun.get(),
-                      piece.prun.get()})
+    for (double* a : {piece.strn12.get(), piece.strn13.get(), piece.strn23.get(), piece.srun.get(),
+                      piece.drun.get(), piece.erun.get(), piece.trun.get(), piece.prun.get()})
         real_record(a);
     for (int a = 0; a < 3; ++a)
         real_record(piece.velocity(a));

@@ -58,14 +58,9 @@ int main(int argc, char** argv)
     cellplot::Options options;
     try {
         switch (cellplot::parse_command_line(argc, argv, options)) {
-        case cellplot::Action::help:
-            std::fputs(cellplot::usage_text(), stdout);
-            return 0;
-        case cellplot::Action::version:
-            std::printf("cellplot %s\n", CELLPLOT_VERSION);
-            return 0;
-        case cellplot::Action::convert:
-            break;
+        case cellplot::Action::help: std::fputs(cellplot::usage_text(), stdout); return 0;
+        case cellplot::Action::version: std::printf("cellplot %s\n", CELLPLOT_VERSION); return 0;
+        case cellplot::Action::convert: break;
         }
     } catch (const cellplot::UsageError& e) {
         std::fprintf(stderr, "cellplot: %s (see cellplot --help)\n",

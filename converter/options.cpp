@@ -52,7 +52,8 @@ std::vector<std::int32_t> output_list(std::string_view text)
         std::string_view item = text.substr(at, comma == text.npos ? text.npos : comma - at);
         std::size_t dash = item.find('-');
         std::int32_t first = output_number("outputs", item.substr(0, dash));
-        std::int32_t last = dash == item.npos ? first : output_number("outputs", item.substr(dash + 1));
+        std::int32_t last =
+            dash == item.npos ? first : output_number("outputs", item.substr(dash + 1));
         if (last < first)
             refuse("--outputs: the range '" + std::string(item) + "' runs backwards");
         for (std::int32_t n = first; n <= last; ++n)
@@ -66,8 +67,17 @@ std::vector<std::int32_t> output_list(std::string_view text)
 
 enum Code : int {
     opt_help = 'h',
-    opt_format = 256, opt_precision, opt_compress, opt_cell_type, opt_output, opt_outputs,
-    opt_encoding, opt_progress, opt_quiet, opt_overwrite, opt_version,
+    opt_format = 256,
+    opt_precision,
+    opt_compress,
+    opt_cell_type,
+    opt_output,
+    opt_outputs,
+    opt_encoding,
+    opt_progress,
+    opt_quiet,
+    opt_overwrite,
+    opt_version,
 };
 
 constexpr option long_options[] = {
@@ -92,8 +102,8 @@ Action parse_command_line(int argc, char** argv, Options& options)
 {
     Action action = Action::convert;
     bool have_output = false, have_outputs = false;
-    opterr = 0;   // every complaint is ours, as one UsageError
-    optind = 0;   // glibc: start afresh, so the parser may run more than once
+    opterr = 0;  // every complaint is ours, as one UsageError
+    optind = 0;  // glibc: start afresh, so the parser may run more than once
     for (;;) {
         const int before = optind;
         const int code = getopt_long(argc, argv, ":h", long_options, nullptr);
@@ -102,20 +112,23 @@ Action parse_command_line(int argc, char** argv, Options& options)
         const std::string_view value = optarg ? optarg : "";
         switch (code) {
         case opt_help: action = Action::help; break;
-        case opt_version: if (action != Action::help) action = Action::version; break;
+        case opt_version:
+            if (action != Action::help)
+                action = Action::version;
+            break;
         case opt_format:
             options.style.format = Format(keyword("format", value, {"ascii", "binary"}));
             break;
         case opt_precision:
-            options.style.precision =
-                Precision(keyword("precision", value, {"double", "single"}));
+            options.style.precision = Precision(keyword("precision", value, {"double", "single"}));
             break;
         case opt_compress:
             options.style.compress =
                 Compression(keyword("compress", value, {"none", "zlib", "lz4"}));
             break;
         case opt_cell_type:
-            options.style.cell_type = CellType(keyword("cell-type", value, {"voxel", "hexahedron"}));
+            options.style.cell_type =
+                CellType(keyword("cell-type", value, {"voxel", "hexahedron"}));
             break;
         case opt_output:
             options.output = output_number("output", value);
@@ -124,16 +137,14 @@ Action parse_command_line(int argc, char** argv, Options& options)
         case opt_outputs:
             have_outputs = true;
             options.all_outputs = value == "all";
-            options.outputs = options.all_outputs ? std::vector<std::int32_t>{} : output_list(value);
+            options.outputs =
+                options.all_outputs ? std::vector<std::int32_t>{} : output_list(value);
             break;
-        case opt_encoding:
-            options.textmode = keyword("encoding", value, {"binary", "text"});
-            break;
+        case opt_encoding: options.textmode = keyword("encoding", value, {"binary", "text"}); break;
         case opt_progress: options.progress = Progress::on; break;
         case opt_quiet: options.progress = Progress::off; break;
         case opt_overwrite: options.overwrite = true; break;
-        case ':':
-            refuse("option '" + std::string(argv[optind - 1]) + "' needs a value");
+        case ':': refuse("option '" + std::string(argv[optind - 1]) + "' needs a value");
         default:
             refuse("unknown option '" + std::string(argv[before < optind ? optind - 1 : before]) +
                    "'");
@@ -141,8 +152,8 @@ Action parse_command_line(int argc, char** argv, Options& options)
     }
     if (have_output && have_outputs)
         refuse("--output and --outputs exclude each other");
-    if (options.style.format == Format::ascii &&
-        (options.style.precision != Precision::float64 || options.style.compress != Compression::none))
+    if (options.style.format == Format::ascii && (options.style.precision != Precision::float64 ||
+                                                  options.style.compress != Compression::none))
         refuse("--precision and --compress shape binary data: give --format binary too");
     if (optind < argc - 1)
         refuse("more than one directory given ('" + std::string(argv[optind]) + "', '" +

@@ -15,11 +15,11 @@ enum class Progress { automatic, on, off };  // automatic: on when stderr is a t
 
 struct Options {
     OutputStyle style;
-    std::string dir = ".";                     // where result files are read and output written
-    std::optional<std::int32_t> output;        // --output N: overrides line 10 of the control file
-    std::vector<std::int32_t> outputs;         // --outputs LIST: increasing, no repeats
-    bool all_outputs = false;                  // --outputs all
-    std::optional<std::int32_t> textmode;      // --encoding: 1 text, 0 binary; overrides line 7
+    std::string dir = ".";                 // where result files are read and output written
+    std::optional<std::int32_t> output;    // --output N: overrides line 10 of the control file
+    std::vector<std::int32_t> outputs;     // --outputs LIST: increasing, no repeats
+    bool all_outputs = false;              // --outputs all
+    std::optional<std::int32_t> textmode;  // --encoding: 1 text, 0 binary; overrides line 7
     Progress progress = Progress::automatic;
     bool overwrite = false;
 };

@@ -11,8 +11,7 @@
 namespace cellplot {
 
 // The cause given when an output file exists and may not be replaced.
-inline constexpr const char* already_exists =
-    "already exists; remove it first or use --overwrite";
+inline constexpr const char* already_exists = "already exists; remove it first or use --overwrite";
 
 class OutFile {
 public:

@@ -71,11 +71,10 @@ void ProgressLine::update(bool force)
     last_draw_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(cells_) / seconds : 0;
-    const std::string line = "\r\x1b[Kcellplot: " + output_ + ": piece " +
-                             std::to_string(ipiece_ + 1) + " of " + std::to_string(npieces_) +
-                             ", " + short_number(rate) + " cells/s, " +
-                             short_number(static_cast<double>(OutFile::total_written())) +
-                             " bytes written";
+    const std::string line =
+        "\r\x1b[Kcellplot: " + output_ + ": piece " + std::to_string(ipiece_ + 1) + " of " +
+        std::to_string(npieces_) + ", " + short_number(rate) + " cells/s, " +
+        short_number(static_cast<double>(OutFile::total_written())) + " bytes written";
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
     on_screen_ = true;

@@ -25,7 +25,10 @@ constexpr int e2_min = -1074 - 63;
 constexpr int e2_max = 1023 - 63;
 
 // floor(e log10 2) for |e| <= 2620
-constexpr std::int64_t log10_pow2(std::int64_t e) { return (e * 78913) >> 18; }
+constexpr std::int64_t log10_pow2(std::int64_t e)
+{
+    return (e * 78913) >> 18;
+}
 
 constexpr int exponent_min = -324;  // decimal exponents after rounding
 constexpr int exponent_max = 308;
@@ -60,9 +63,8 @@ constexpr Tables tables = [] {
     }
     for (int e2 = e2_min; e2 <= e2_max; ++e2) {
         auto j = log10_pow2(e2 + 63) + 1 - detail::pow10_min;
-        t.decade_threshold[e2 - e2_min] = detail::pow10_table[j].exp == e2
-                                              ? detail::pow10_table[j].mant
-                                              : ~std::uint64_t{0};
+        t.decade_threshold[e2 - e2_min] =
+            detail::pow10_table[j].exp == e2 ? detail::pow10_table[j].mant : ~std::uint64_t{0};
     }
     for (int e = exponent_min; e <= exponent_max; ++e) {
         std::uint32_t sign = e < 0 ? '-' : '+';
@@ -82,7 +84,8 @@ constexpr Tables tables = [] {
 
 inline void store_word(char* out, std::uint32_t w) noexcept
 {
-    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap32(w);
+    if constexpr (std::endian::native == std::endian::big)
+        w = __builtin_bswap32(w);
     std::memcpy(out, &w, 4);
 }
 
@@ -111,15 +114,18 @@ inline char* put_digits(char* out, bool negative, std::uint32_t mant, std::int64
     // buf is [-]d.ddddE(+|-)dd[d]
     const char* p = buf;
     bool negative = *p == '-';
-    if (negative) ++p;
+    if (negative)
+        ++p;
     std::uint32_t mant = static_cast<std::uint32_t>(p[0] - '0') * 10000 +
                          static_cast<std::uint32_t>(p[2] - '0') * 1000 +
                          static_cast<std::uint32_t>(p[3] - '0') * 100 +
                          static_cast<std::uint32_t>(p[4] - '0') * 10 +
                          static_cast<std::uint32_t>(p[5] - '0');
     std::int64_t exp10 = 0;
-    for (const char* q = p + 8; *q; ++q) exp10 = exp10 * 10 + (*q - '0');
-    if (p[7] == '-') exp10 = -exp10;
+    for (const char* q = p + 8; *q; ++q)
+        exp10 = exp10 * 10 + (*q - '0');
+    if (p[7] == '-')
+        exp10 = -exp10;
     return put_digits(out, negative, mant, exp10);
 }
 
@@ -226,7 +232,8 @@ char* put_real(char* out, double v) noexcept
         return put_unusual(out, v);
     // Shifting out the sign and all exponent bits but the lowest leaves the
     // fraction below bit 63; setting bit 63 adds the implicit one.
-    return put_finite(out, v, bits << 11 | std::uint64_t{1} << 63, std::int64_t{biased} - 1075 - 11);
+    return put_finite(out, v, bits << 11 | std::uint64_t{1} << 63,
+                      std::int64_t{biased} - 1075 - 11);
 }
 
 }  // namespace cellplot

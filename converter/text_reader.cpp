@@ -31,7 +31,10 @@ constexpr std::array<unsigned char, 256> make_classes()
 }
 constexpr std::array<unsigned char, 256> classes = make_classes();
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 bool equals_nocase(const char* b, const char* e, const char* word)
 {
@@ -159,8 +162,10 @@ const char* value_end(const char* p)
         const unsigned end_mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
         const unsigned odd_mask = static_cast<unsigned>(_mm_movemask_epi8(odd));
         if (end_mask | odd_mask) {
-            const unsigned first_end = end_mask ? static_cast<unsigned>(__builtin_ctz(end_mask)) : 16;
-            const unsigned first_odd = odd_mask ? static_cast<unsigned>(__builtin_ctz(odd_mask)) : 16;
+            const unsigned first_end =
+                end_mask ? static_cast<unsigned>(__builtin_ctz(end_mask)) : 16;
+            const unsigned first_odd =
+                odd_mask ? static_cast<unsigned>(__builtin_ctz(odd_mask)) : 16;
             return first_end < first_odd ? p + first_end : nullptr;
         }
     }
@@ -179,8 +184,7 @@ const char* value_end(const char* p)
 
 }  // namespace
 
-TextReader::TextReader(ByteSource& source)
-    : source_(source), buf_(new char[chunk_size + max_token])
+TextReader::TextReader(ByteSource& source) : source_(source), buf_(new char[chunk_size + max_token])
 {
     pos_ = end_ = buf_.get();
 }
@@ -258,8 +262,7 @@ void TextReader::next_token(const char* what)
                 comma_seen_ = true;
                 ++pos_;
             } else if (c == '/') {
-                refuse("a slash ends record " + std::to_string(record_) +
-                       " early (not supported)");
+                refuse("a slash ends record " + std::to_string(record_) + " early (not supported)");
             } else {
                 goto value;
             }
@@ -296,8 +299,7 @@ done:
     comma_seen_ = false;
     if (star_at) {
         std::int32_t count = 0;
-        if (!parse_integer(tok_, star_at, count) || count <= 0 || tok_[0] == '+' ||
-            tok_[0] == '-')
+        if (!parse_integer(tok_, star_at, count) || count <= 0 || tok_[0] == '+' || tok_[0] == '-')
             refuse("cannot read '" + token_text() + "' as a " + what);
         if (star_at + 1 == tok_end_)
             refuse("empty value in record " + std::to_string(record_) + " ('" + token_text() +

@@ -27,7 +27,7 @@ inline std::string vtk_file_attributes(const OutputStyle& style)
 inline const char* vtk_real_type(const OutputStyle& style)
 {
     return style.format == Format::binary && style.precision == Precision::float64 ? "Float64"
-                                                                                  : "Float32";
+                                                                                   : "Float32";
 }
 
 inline const char* vtk_format(const OutputStyle& style)

@@ -11,30 +11,27 @@
 namespace cellplot {
 namespace {
 
-constexpr int reals_per_line = 9;    // (9(1PE12.4))
+constexpr int reals_per_line = 9;  // (9(1PE12.4))
 constexpr int real_width = 12;
-constexpr int ints_per_line = 8;     // (8I8)
+constexpr int ints_per_line = 8;  // (8I8)
 constexpr int int_width = 8;
-constexpr int types_per_line = 42;   // (42I3)
+constexpr int types_per_line = 42;  // (42I3)
 constexpr std::size_t piece_line_trailing_blanks = 39;
 
-constexpr std::string_view master_cell_data =
-    "  <PUnstructuredGrid GhostLevel=\"0\">\n"
-    "    <PCellData\n"
-    "      Vectors=\"Velocity\"\n"
-    "      Scalars=\"Density\"\n"
-    "    >\n"
-    "      <PDataArray\n"
-    "        NumberOfComponents=\"3\"\n";
+constexpr std::string_view master_cell_data = "  <PUnstructuredGrid GhostLevel=\"0\">\n"
+                                              "    <PCellData\n"
+                                              "      Vectors=\"Velocity\"\n"
+                                              "      Scalars=\"Density\"\n"
+                                              "    >\n"
+                                              "      <PDataArray\n"
+                                              "        NumberOfComponents=\"3\"\n";
 
-constexpr std::string_view master_points =
-    "    </PCellData>\n"
-    "    <PPoints>\n"
-    "      <PDataArray NumberOfComponents=\"3\"\n";
+constexpr std::string_view master_points = "    </PCellData>\n"
+                                           "    <PPoints>\n"
+                                           "      <PDataArray NumberOfComponents=\"3\"\n";
 
-constexpr std::string_view master_tail =
-    "  </PUnstructuredGrid>\n"
-    "</VTKFile>\n";
+constexpr std::string_view master_tail = "  </PUnstructuredGrid>\n"
+                                         "</VTKFile>\n";
 
 // The name lines of the four scalar arrays, indented as in each file; a
 // species name line (SpeciesNames) is a whole line of the same place.
@@ -42,60 +39,54 @@ constexpr std::string_view master_scalar_lines[4] = {
     "        Name=\"Density\"", "        Name=\"Energy\"", "        Name=\"Temperature\"",
     "        Name=\"Pressure\""};
 constexpr std::string_view piece_scalar_lines[4] = {
-    "           Name=\"Density\"", "           Name=\"Energy\"",
-    "           Name=\"Temperature\"", "           Name=\"Pressure\""};
+    "           Name=\"Density\"", "           Name=\"Energy\"", "           Name=\"Temperature\"",
+    "           Name=\"Pressure\""};
 
-constexpr std::string_view piece_cell_data =
-    "       <CellData\n"
-    "         Vectors=\"Velocity\"\n"
-    "         Scalars=\"Density\"\n"
-    "       >\n"
-    "         <DataArray\n"
-    "           NumberOfComponents=\"3\"\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Velocity\"\n"
-    "           format=\"ascii\"\n"
-    "         >\n";
+constexpr std::string_view piece_cell_data = "       <CellData\n"
+                                             "         Vectors=\"Velocity\"\n"
+                                             "         Scalars=\"Density\"\n"
+                                             "       >\n"
+                                             "         <DataArray\n"
+                                             "           NumberOfComponents=\"3\"\n"
+                                             "           type=\"Float32\"\n"
+                                             "           Name=\"Velocity\"\n"
+                                             "           format=\"ascii\"\n"
+                                             "         >\n";
 
 constexpr std::string_view end_data_array = "         </DataArray>\n";
 
-constexpr std::string_view piece_points =
-    "       </CellData>\n"
-    "       <Points>\n"
-    "         <DataArray NumberOfComponents=\"3\"\n"
-    "                    type=\"Float32\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n";
+constexpr std::string_view piece_points = "       </CellData>\n"
+                                          "       <Points>\n"
+                                          "         <DataArray NumberOfComponents=\"3\"\n"
+                                          "                    type=\"Float32\"\n"
+                                          "                    format=\"ascii\"\n"
+                                          "         >\n";
 
-constexpr std::string_view piece_connectivity =
-    "         </DataArray>\n"
-    "       </Points>\n"
-    "       <Cells>\n"
-    "         <DataArray type=\"Int32\"\n"
-    "                    Name=\"connectivity\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n";
+constexpr std::string_view piece_connectivity = "         </DataArray>\n"
+                                                "       </Points>\n"
+                                                "       <Cells>\n"
+                                                "         <DataArray type=\"Int32\"\n"
+                                                "                    Name=\"connectivity\"\n"
+                                                "                    format=\"ascii\"\n"
+                                                "         >\n";
 
-constexpr std::string_view piece_offsets =
-    "         </DataArray>\n"
-    "         <DataArray type=\"Int32\"\n"
-    "                    Name=\"offsets\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n";
+constexpr std::string_view piece_offsets = "         </DataArray>\n"
+                                           "         <DataArray type=\"Int32\"\n"
+                                           "                    Name=\"offsets\"\n"
+                                           "                    format=\"ascii\"\n"
+                                           "         >\n";
 
-constexpr std::string_view piece_types =
-    "         </DataArray>\n"
-    "         <DataArray type=\"UInt8\"\n"
-    "                    Name=\"types\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n";
+constexpr std::string_view piece_types = "         </DataArray>\n"
+                                         "         <DataArray type=\"UInt8\"\n"
+                                         "                    Name=\"types\"\n"
+                                         "                    format=\"ascii\"\n"
+                                         "         >\n";
 
-constexpr std::string_view piece_tail =
-    "         </DataArray>\n"
-    "       </Cells>\n"
-    "     </Piece>\n"
-    "   </UnstructuredGrid>\n"
-    " </VTKFile>\n";
+constexpr std::string_view piece_tail = "         </DataArray>\n"
+                                        "       </Cells>\n"
+                                        "     </Piece>\n"
+                                        "   </UnstructuredGrid>\n"
+                                        " </VTKFile>\n";
 
 // A non-negative integer kept as its right-aligned decimal text, so that
 // runs of counts (connectivity, offsets) cost a few byte operations each.

@@ -4,8 +4,7 @@
 
 namespace cellplot {
 
-std::vector<std::int64_t> share_by_weight(const std::vector<double>& weights,
-                                          std::int32_t nprocs)
+std::vector<std::int64_t> share_by_weight(const std::vector<double>& weights, std::int32_t nprocs)
 {
     const auto n = static_cast<std::int64_t>(weights.size());
     double total = 0;
@@ -22,8 +21,8 @@ std::vector<std::int64_t> share_by_weight(const std::vector<double>& weights,
     for (std::int64_t i = 0; i < n; ++i) {
         const double w = by_count ? 1.0 : weights[static_cast<std::size_t>(i)];
         const double middle = (before + 0.5 * w) / total * nprocs;
-        const auto owner = static_cast<std::int32_t>(
-            std::min<double>(middle, nprocs - 1));  // monotone in i
+        const auto owner =
+            static_cast<std::int32_t>(std::min<double>(middle, nprocs - 1));  // monotone in i
         while (rank < owner)
             first[static_cast<std::size_t>(++rank)] = i;
         before += w;

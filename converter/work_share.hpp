@@ -13,7 +13,6 @@ namespace cellplot {
 // rank's total exceeds an equal share by more than the largest item.  With
 // no weight at all the items are shared by count.  Ranks beyond the items
 // take none.  nprocs >= 1.
-std::vector<std::int64_t> share_by_weight(const std::vector<double>& weights,
-                                          std::int32_t nprocs);
+std::vector<std::int64_t> share_by_weight(const std::vector<double>& weights, std::int32_t nprocs);
 
 }  // namespace cellplot

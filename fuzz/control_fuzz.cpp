@@ -10,8 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     cellplot::Settings settings;
-    cellplot::MemorySource source(cellplot::control_file_name,
-                                  reinterpret_cast<const char*>(data), size);
+    cellplot::MemorySource source(cellplot::control_file_name, reinterpret_cast<const char*>(data),
+                                  size);
     try {
         cellplot::read_control_from(source, settings);
     } catch (const cellplot::Failure&) {

@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 // Stops the run at once when a target finds a broken promise: the fuzzer
 // keeps the input as a crash, the standalone driver dies with SIGILL.
-#define FUZZ_CHECK(condition)        \
-    do {                             \
-        if (!(condition))            \
-            __builtin_trap();        \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition))                                                                          \
+            __builtin_trap();                                                                      \
     } while (0)

@@ -115,9 +115,17 @@ public:
     // infinities, 0, 1, just below 1, the integers' limits), else any bits.
     double real()
     {
-        static constexpr double edges[] = {__builtin_nan(""), __builtin_inf(), -__builtin_inf(),
-                                           0.0, 1.0, 1.0 - 1.0 / 16777216.0, -0.5, 97.0,
-                                           16777213.0, 2147483648.5, -1e300};
+        static constexpr double edges[] = {__builtin_nan(""),
+                                           __builtin_inf(),
+                                           -__builtin_inf(),
+                                           0.0,
+                                           1.0,
+                                           1.0 - 1.0 / 16777216.0,
+                                           -0.5,
+                                           97.0,
+                                           16777213.0,
+                                           2147483648.5,
+                                           -1e300};
         const std::uint8_t b = byte();
         if (b < 2 * std::size(edges))
             return edges[b % std::size(edges)];

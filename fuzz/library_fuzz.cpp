@@ -41,8 +41,7 @@ struct World {
           keys0(2 * std::size_t(slots + 1)),
           compact_slots(in.byte() % 24),
           compact(2 * std::size_t(compact_slots))
-    {
-    }
+    {}
 
     void check()
     {
@@ -95,17 +94,14 @@ void fill_key(Bytes& in, World& w, CellKey* k)
         break;
     case 1:
         k->word1 = in.word();
-        k->word2 = static_cast<std::int32_t>(
-            (static_cast<std::uint32_t>(in.word()) & 0x1FFFFFFu) |
-            (static_cast<std::uint32_t>(in.arg()) << 25));
+        k->word2 = static_cast<std::int32_t>((static_cast<std::uint32_t>(in.word()) & 0x1FFFFFFu) |
+                                             (static_cast<std::uint32_t>(in.arg()) << 25));
         break;
     case 2:
         k->word1 = in.word() & 0x3FFFFFFF;
         k->word2 = (in.word() & 0xFFFFFF) | ((in.byte() % 21) << 25);
         break;
-    default:
-        *k = w.key[in.byte() % pool_size][0];
-        break;
+    default: *k = w.key[in.byte() % pool_size][0]; break;
     }
 }
 
@@ -130,7 +126,10 @@ void step(Bytes& in, World& w)
     case 0: fill_key(in, w, pick(in, w)); break;
     case 1: ck_get_level(pick(in, w), &w.out1); break;
     case 2: ck_to_octal_digits(pick(in, w), w.digits.get()); break;
-    case 3: w.a.set(in.arg()); ck_set_level(pick(in, w), &w.a); break;
+    case 3:
+        w.a.set(in.arg());
+        ck_set_level(pick(in, w), &w.a);
+        break;
     case 4: ck_clear(pick(in, w)); break;
     case 5: ck_duplicate(pick(in, w), pick(in, w)); break;
     case 6:
@@ -164,11 +163,20 @@ void step(Bytes& in, World& w)
         break;
     case 13: ck_from_bits(pick(in, w), w.bits.get()); break;
     case 14: ck_own_digit(pick(in, w), &w.out1); break;
-    case 15: w.a.set(in.arg()); ck_digit_at(pick(in, w), &w.a, &w.out1); break;
+    case 15:
+        w.a.set(in.arg());
+        ck_digit_at(pick(in, w), &w.a, &w.out1);
+        break;
     case 16: ck_print(pick(in, w)); break;
-    case 17: w.a.set(in.arg()); ck_to_child(pick(in, w), &w.a); break;
+    case 17:
+        w.a.set(in.arg());
+        ck_to_child(pick(in, w), &w.a);
+        break;
     case 18: ck_to_parent(pick(in, w)); break;
-    case 19: w.a.set(in.arg()); ck_truncate_to(pick(in, w), &w.a); break;
+    case 19:
+        w.a.set(in.arg());
+        ck_truncate_to(pick(in, w), &w.a);
+        break;
     case 20:
         w.a.set(in.arg());
         ck_truncate_into(pick(in, w), pick(in, w), &w.a);
@@ -184,8 +192,14 @@ void step(Bytes& in, World& w)
         break;
     case 23: ck_next_cell(pick(in, w)); break;
     case 24: ck_prev_cell(pick(in, w)); break;
-    case 25: w.a.set(in.arg()); ck_next_cell_at(pick(in, w), &w.a); break;
-    case 26: w.a.set(in.arg()); ck_prev_cell_at(pick(in, w), &w.a); break;
+    case 25:
+        w.a.set(in.arg());
+        ck_next_cell_at(pick(in, w), &w.a);
+        break;
+    case 26:
+        w.a.set(in.arg());
+        ck_prev_cell_at(pick(in, w), &w.a);
+        break;
     case 27:
         w.a.set(in.arg());
         w.b.set(in.arg());
@@ -253,8 +267,8 @@ void step(Bytes& in, World& w)
         w.a.set(capacity_within(in, w.rows));
         w.b.set(in.arg());
         w.letter.g[0] = static_cast<char>(in.byte());
-        tree_refine_fill(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count,
-                         pick(in, w), &w.b, &w.letter);
+        tree_refine_fill(w.parent.get(), w.child.get(), w.state.get(), &w.a, &w.count, pick(in, w),
+                         &w.b, &w.letter);
         break;
     case 40:
     case 41:
@@ -267,13 +281,11 @@ void step(Bytes& in, World& w)
             tree_put_value_if_free(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.b,
                                    &w.letter);
         else
-            tree_replace_value(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.b,
-                               &w.letter);
+            tree_replace_value(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.b, &w.letter);
         break;
     case 43:
         w.a.set(capacity_within(in, w.rows));
-        tree_lookup(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.out1, &w.out2,
-                    &w.letter);
+        tree_lookup(w.child.get(), w.state.get(), &w.a, pick(in, w), &w.out1, &w.out2, &w.letter);
         break;
     case 44:
         w.a.set(capacity_within(in, w.rows));
@@ -295,13 +307,21 @@ void step(Bytes& in, World& w)
         // The random streams: seeding, draws, normal deviates, and states
         // saved, altered and loaded again.
         switch (const int k = in.byte() % 12; k) {
-        case 0: w.a.set(in.word()); w.b.set(in.word()); rng_seed(&w.a, &w.b); break;
+        case 0:
+            w.a.set(in.word());
+            w.b.set(in.word());
+            rng_seed(&w.a, &w.b);
+            break;
         case 1: {
             const double u = rng_draw(&w.a);
             FUZZ_CHECK(u >= 0.0 && u < 1.0);
             break;
         }
-        case 2: w.a.set(in.word()); w.b.set(in.word()); rng_start_second(&w.a, &w.b); break;
+        case 2:
+            w.a.set(in.word());
+            w.b.set(in.word());
+            rng_start_second(&w.a, &w.b);
+            break;
         case 3: {
             const double u = rng_draw_second(&w.a);
             FUZZ_CHECK(u >= 0.0 && u < 1.0);

@@ -41,33 +41,62 @@ inline std::int32_t collate(const CellKey& a, const CellKey& b) noexcept
 inline std::weak_ordering operator<=>(const CellKey& a, const CellKey& b) noexcept
 {
     const std::int32_t r = cellkeys::collate(a, b);
-    return r < 0 ? std::weak_ordering::less
-                 : r > 0 ? std::weak_ordering::greater : std::weak_ordering::equivalent;
+    return r < 0   ? std::weak_ordering::less
+           : r > 0 ? std::weak_ordering::greater
+                   : std::weak_ordering::equivalent;
 }
-inline bool operator==(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) == 0; }
+inline bool operator==(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) == 0;
+}
 #else
-inline bool operator<(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) < 0; }
-inline bool operator>(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) > 0; }
-inline bool operator<=(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) <= 0; }
-inline bool operator>=(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) >= 0; }
-inline bool operator==(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) == 0; }
-inline bool operator!=(const CellKey& a, const CellKey& b) noexcept { return cellkeys::collate(a, b) != 0; }
+inline bool operator<(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) < 0;
+}
+inline bool operator>(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) > 0;
+}
+inline bool operator<=(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) <= 0;
+}
+inline bool operator>=(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) >= 0;
+}
+inline bool operator==(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) == 0;
+}
+inline bool operator!=(const CellKey& a, const CellKey& b) noexcept
+{
+    return cellkeys::collate(a, b) != 0;
+}
 #endif
 
 namespace cellkeys {
 
 using Digits = std::array<std::int32_t, ck_digit_entries>;  // entry d - 1: octant digit of level d
-using PathBits = std::array<std::int32_t, ck_bit_entries>;  // entry 3(d - 1) + a - 1: axis-a bit of level d
+using PathBits =
+    std::array<std::int32_t, ck_bit_entries>;  // entry 3(d - 1) + a - 1: axis-a bit of level d
 
 struct Ijk {
     std::int32_t i, j, k;
 };
 
-inline void fill_tables() noexcept { ck_fill_tables(); }
+inline void fill_tables() noexcept
+{
+    ck_fill_tables();
+}
 
 // ---- keys ----
 
-inline constexpr CellKey root() noexcept { return CellKey{0, 0}; }
+inline constexpr CellKey root() noexcept
+{
+    return CellKey{0, 0};
+}
 
 inline std::int32_t level(const CellKey& key) noexcept
 {
@@ -143,7 +172,10 @@ inline std::int32_t digit_at(const CellKey& key, std::int32_t l) noexcept
     return octant;
 }
 
-inline void print(const CellKey& key) noexcept { ck_print(&key); }
+inline void print(const CellKey& key) noexcept
+{
+    ck_print(&key);
+}
 
 // ---- navigation and ordering ----
 
@@ -200,7 +232,8 @@ inline CellKey prev_cell_at(CellKey key, std::int32_t l) noexcept
 
 // The same-level face neighbour of key along axis (1..3), up for
 // direction > 0, with periodic wrap; key itself for an axis out of range.
-inline CellKey axis_neighbour(const CellKey& key, std::int32_t axis, std::int32_t direction) noexcept
+inline CellKey axis_neighbour(const CellKey& key, std::int32_t axis,
+                              std::int32_t direction) noexcept
 {
     const PathBits b = bits(key);
     std::int32_t l = level(key);
@@ -226,8 +259,7 @@ public:
     TreeView(std::int32_t* parent, std::int32_t* child, char* state, std::int32_t capacity,
              std::int32_t* count) noexcept
         : parent_(parent), child_(child), state_(state), capacity_(capacity), count_(count)
-    {
-    }
+    {}
 
     std::int32_t capacity() const noexcept { return capacity_; }
     std::int32_t count() const noexcept { return *count_; }
@@ -244,7 +276,10 @@ public:
     }
 
     void reset() const noexcept { tree_reset(parent_, child_, state_, &capacity_, count_); }
-    void reset_to_o() const noexcept { tree_reset_to_o(parent_, child_, state_, &capacity_, count_); }
+    void reset_to_o() const noexcept
+    {
+        tree_reset_to_o(parent_, child_, state_, &capacity_, count_);
+    }
 
     // Each returns the routine's status letter.
     char refine(const CellKey& key) const noexcept
@@ -294,8 +329,8 @@ public:
                      std::int32_t* values, char* statuses) const noexcept
     {
         static_assert(sizeof(CellKey) == 2 * sizeof(std::int32_t));
-        tree_lookup_many(child_, state_, &capacity_, &n, reinterpret_cast<const std::int32_t*>(keys),
-                         levels, values, statuses);
+        tree_lookup_many(child_, state_, &capacity_, &n,
+                         reinterpret_cast<const std::int32_t*>(keys), levels, values, statuses);
     }
     void print() const noexcept { tree_print(parent_, child_, state_, &capacity_, count_); }
 
@@ -319,7 +354,10 @@ inline SavedState saved_state() noexcept
     return s;
 }
 
-inline void load_state(const SavedState& s) noexcept { rng_load_state(s.data()); }
+inline void load_state(const SavedState& s) noexcept
+{
+    rng_load_state(s.data());
+}
 
 inline SavedStateSecond saved_state_second() noexcept
 {
@@ -328,7 +366,10 @@ inline SavedStateSecond saved_state_second() noexcept
     return s;
 }
 
-inline void load_state_second(const SavedStateSecond& s) noexcept { rng_load_state_second(s.data()); }
+inline void load_state_second(const SavedStateSecond& s) noexcept
+{
+    rng_load_state_second(s.data());
+}
 
 }  // namespace cellkeys
 

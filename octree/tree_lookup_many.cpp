@@ -40,7 +40,8 @@ struct Batch {
     std::int32_t next;  // the next key to start
 };
 
-void prefetch_slot(const Batch& b, const Lane& lane) {
+void prefetch_slot(const Batch& b, const Lane& lane)
+{
     const std::size_t at = std::size_t{lane.trail[lane.level]} * slots_per_node +
                            (lane.path & digit_mask) - slots_per_node;
     __builtin_prefetch(b.state + at);
@@ -53,7 +54,8 @@ void prefetch_slot(const Batch& b, const Lane& lane) {
 // where that walk passed through the same node: up to the first differing
 // digit, its own level and the previous walk's end, both walks read the
 // same "N" slots.
-void start(Batch& b, Lane& lane) {
+void start(Batch& b, Lane& lane)
+{
     while (b.next < b.n) {
         const std::int32_t i = b.next++;
         const CellKey key{b.keys[2 * std::size_t(i)], b.keys[2 * std::size_t(i) + 1]};
@@ -82,7 +84,8 @@ void start(Batch& b, Lane& lane) {
 // One step of the lane's walk: the slot at its level, then either the
 // answer (and the lane's next key) or the next level, whose slot is
 // fetched ahead while the other lanes step.
-void step(Batch& b, Lane& lane) {
+void step(Batch& b, Lane& lane)
+{
     const std::uint32_t node = lane.trail[lane.level];
     const auto slot = static_cast<std::uint32_t>(lane.path & digit_mask);
     const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
@@ -109,8 +112,9 @@ void step(Batch& b, Lane& lane) {
 extern "C" void tree_lookup_many(const std::int32_t* child, const char* state,
                                  const std::int32_t* capacity, const std::int32_t* n,
                                  const std::int32_t* keys, std::int32_t* levels,
-                                 std::int32_t* values, char* statuses) {
-    Batch b{child, state, static_cast<std::uint32_t>(*capacity), *n, keys, levels, values,
+                                 std::int32_t* values, char* statuses)
+{
+    Batch b{child,    state, static_cast<std::uint32_t>(*capacity), *n, keys, levels, values,
             statuses, 0};
     if (*capacity < 1) {
         // No root row: every key is refused, as tree_lookup refuses it.

@@ -4,9 +4,9 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void tree_mark_slot(const std::int32_t* child, char* state,
-                               const std::int32_t* capacity,
-                               const CellKey* key, char* letter) {
+extern "C" void tree_mark_slot(const std::int32_t* child, char* state, const std::int32_t* capacity,
+                               const CellKey* key, char* letter)
+{
     const WalkEnd end = walk_key(child, state, capacity, key);
     if (!end.ok) {
         *letter = 'E';
@@ -18,11 +18,7 @@ extern "C" void tree_mark_slot(const std::int32_t* child, char* state,
     case 'T':
     case 'O':
     case 'P':
-    case 'U':
-        state[slot_index(end.node, end.slot)] = *letter;
-        return;
-    default:
-        *letter = 'E';
-        return;
+    case 'U': state[slot_index(end.node, end.slot)] = *letter; return;
+    default: *letter = 'E'; return;
     }
 }

@@ -10,7 +10,8 @@ namespace {
 
 // Fortran edit descriptor I6: right-aligned in six columns, a leading minus
 // when negative, six asterisks when the number needs more columns.
-char* put_i6(char* out, std::int32_t number) {
+char* put_i6(char* out, std::int32_t number)
+{
     if (number < -99999 || number > 999999) {
         for (int i = 0; i < 6; ++i) {
             out[i] = '*';
@@ -35,10 +36,9 @@ char* put_i6(char* out, std::int32_t number) {
 
 }  // namespace
 
-extern "C" void tree_print(const std::int32_t* parent,
-                           const std::int32_t* child, const char* state,
-                           const std::int32_t* capacity,
-                           const std::int32_t* count) {
+extern "C" void tree_print(const std::int32_t* parent, const std::int32_t* child, const char* state,
+                           const std::int32_t* capacity, const std::int32_t* count)
+{
     char line[80];
     char* end = put_i6(line, *count);
     *end++ = '\n';

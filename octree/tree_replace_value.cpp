@@ -4,10 +4,9 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void tree_replace_value(std::int32_t* child, char* state,
-                                   const std::int32_t* capacity,
-                                   const CellKey* key,
-                                   const std::int32_t* value, char* status) {
+extern "C" void tree_replace_value(std::int32_t* child, char* state, const std::int32_t* capacity,
+                                   const CellKey* key, const std::int32_t* value, char* status)
+{
     const WalkEnd end = walk_key(child, state, capacity, key);
     // Only a leaf that holds a value ("T") takes the new one.
     *status = settle_slot(end, "T", [&] {

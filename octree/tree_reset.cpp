@@ -4,8 +4,8 @@
 
 using namespace cellkeys::detail;
 
-extern "C" void tree_reset(std::int32_t* parent, std::int32_t* child,
-                           char* state, const std::int32_t* capacity,
-                           std::int32_t* count) {
+extern "C" void tree_reset(std::int32_t* parent, std::int32_t* child, char* state,
+                           const std::int32_t* capacity, std::int32_t* count)
+{
     reset_root(parent, child, state, capacity, count, 'U');
 }

@@ -16,9 +16,9 @@ constexpr std::int32_t slots_per_node = 8;
 
 // Zero-based position of (slot, node) in the flat child and state arrays.
 // Computed in size_t so that large capacities cannot overflow.
-static inline std::size_t slot_index(std::int32_t node, std::int32_t slot) {
-    return static_cast<std::size_t>(node - 1) * slots_per_node +
-           static_cast<std::size_t>(slot);
+static inline std::size_t slot_index(std::int32_t node, std::int32_t slot)
+{
+    return static_cast<std::size_t>(node - 1) * slots_per_node + static_cast<std::size_t>(slot);
 }
 
 // Where a walk ended: slot `slot` of node `node`, at level `level`, holding
@@ -40,9 +40,9 @@ constexpr WalkEnd refused_walk{0, 0, 0, 0, 'E', false};
 // three that of level 2, and so on (the digits of key_digits.hpp's paths).
 // last is at most 20 and capacity at least 1.  A walk that would follow an
 // "N" slot whose number is not a row of the arrays stops there, refused.
-static inline WalkEnd walk(const std::int32_t* child, const char* state,
-                           std::int32_t capacity, std::uint64_t path,
-                           std::int32_t last) {
+static inline WalkEnd walk(const std::int32_t* child, const char* state, std::int32_t capacity,
+                           std::uint64_t path, std::int32_t last)
+{
     // Row n starts at element 8n - 8; keeping the node number unsigned and
     // the -8 in the load's displacement shortens the chain from one child
     // word to the next slot's address.
@@ -57,13 +57,21 @@ static inline WalkEnd walk(const std::int32_t* child, const char* state,
         const char letter = state[at];
         const std::int32_t next = child[at];
         if (letter != 'N' || level >= last) {
-            return WalkEnd{static_cast<std::int32_t>(node), static_cast<std::int32_t>(slot),
-                           level, next, letter, true};
+            return WalkEnd{static_cast<std::int32_t>(node),
+                           static_cast<std::int32_t>(slot),
+                           level,
+                           next,
+                           letter,
+                           true};
         }
         // Node numbers outside 1..capacity name no row of the arrays.
         if (static_cast<std::uint32_t>(next) - 1 >= rows) {
-            return WalkEnd{static_cast<std::int32_t>(node), static_cast<std::int32_t>(slot),
-                           level, next, letter, false};
+            return WalkEnd{static_cast<std::int32_t>(node),
+                           static_cast<std::int32_t>(slot),
+                           level,
+                           next,
+                           letter,
+                           false};
         }
         node = static_cast<std::uint32_t>(next);
         path >>= bits_per_level;
@@ -74,7 +82,8 @@ static inline WalkEnd walk(const std::int32_t* child, const char* state,
 // Whether a key may be walked at all: there is a root row, and the key's
 // level field is at most 20, beyond which its digits would need a third
 // word.  A key refused here is answered before any array is read.
-static inline bool walkable(const std::int32_t* capacity, std::int32_t key_level) {
+static inline bool walkable(const std::int32_t* capacity, std::int32_t key_level)
+{
     return *capacity >= 1 && key_level <= max_unpacked_level;
 }
 
@@ -82,7 +91,8 @@ static inline bool walkable(const std::int32_t* capacity, std::int32_t key_level
 // the key's words (those ck_to_octal_digits gives) and the level as
 // ck_get_level gives it.
 static inline WalkEnd walk_key(const std::int32_t* child, const char* state,
-                               const std::int32_t* capacity, const CellKey* key) {
+                               const std::int32_t* capacity, const CellKey* key)
+{
     const std::int32_t last = level_of(key);
     if (!walkable(capacity, last)) {
         return refused_walk;
@@ -93,7 +103,8 @@ static inline WalkEnd walk_key(const std::int32_t* child, const char* state,
 // What each slot letter means to a lookup: bit 0 a letter the tree knows
 // ("N", "T", "O", "P", "U"), bit 1 a child word that is passed on ("N" a
 // node number, "T" a value).
-static constexpr auto make_letter_kinds() {
+static constexpr auto make_letter_kinds()
+{
     std::array<unsigned char, 256> t{};
     for (unsigned char c : {'O', 'P', 'U'}) {
         t[c] = 1;
@@ -109,8 +120,9 @@ constexpr auto letter_kinds = make_letter_kinds();
 // value and letter of an own node "N" or a value "T"; 0 for other leaves,
 // whose child word means nothing; "E" for an unknown letter or a refusal.
 // Free of branches, so that a batch of walks pays no misprediction here.
-static inline void lookup_answer(const WalkEnd& end, std::int32_t* level,
-                                 std::int32_t* value, char* status) {
+static inline void lookup_answer(const WalkEnd& end, std::int32_t* level, std::int32_t* value,
+                                 char* status)
+{
     const unsigned kind = end.ok ? letter_kinds[static_cast<unsigned char>(end.letter)] : 0;
     *level = end.level;
     *value = (kind & 2) != 0 ? end.word : 0;
@@ -122,7 +134,8 @@ static inline void lookup_answer(const WalkEnd& end, std::int32_t* level,
 // the status; any other leaf letter ("T", "O", "P", "U") is the status as it
 // is, and an own node "N", an unknown letter or a refused walk give "E".
 template <class Act>
-static inline char settle_slot(const WalkEnd& end, const char* acting, Act act) {
+static inline char settle_slot(const WalkEnd& end, const char* acting, Act act)
+{
     if (!end.ok) {
         return 'E';
     }
@@ -137,9 +150,9 @@ static inline char settle_slot(const WalkEnd& end, const char* acting, Act act) 
 
 // Gives slot `end` a new node, number count + 1, whose slots hold 0 and
 // `fill`.  The caller has checked that count + 1 is a row of the arrays.
-static inline void create_node(std::int32_t* parent, std::int32_t* child,
-                        char* state, std::int32_t* count, const WalkEnd& end,
-                        char fill) {
+static inline void create_node(std::int32_t* parent, std::int32_t* child, char* state,
+                               std::int32_t* count, const WalkEnd& end, char fill)
+{
     const std::int32_t made = *count + 1;
     *count = made;
     const std::size_t at = slot_index(end.node, end.slot);
@@ -155,7 +168,8 @@ static inline void create_node(std::int32_t* parent, std::int32_t* child,
 
 // Makes the leaf where a walk ended hold value ("T").
 static inline void store_value(std::int32_t* child, char* state, const WalkEnd& end,
-                        std::int32_t value) {
+                               std::int32_t value)
+{
     const std::size_t at = slot_index(end.node, end.slot);
     child[at] = value;
     state[at] = 'T';
@@ -164,7 +178,8 @@ static inline void store_value(std::int32_t* child, char* state, const WalkEnd& 
 // Starts a tree: the root row with eight slots holding 0 and `letter`.
 // Arrays without a single row have no room for the root: nothing is written.
 static inline void reset_root(std::int32_t* parent, std::int32_t* child, char* state,
-                       const std::int32_t* capacity, std::int32_t* count, char letter) {
+                              const std::int32_t* capacity, std::int32_t* count, char letter)
+{
     if (*capacity < 1) {
         return;
     }
@@ -178,11 +193,11 @@ static inline void reset_root(std::int32_t* parent, std::int32_t* child, char* s
 
 // True when a refining call may create one more node: the tree has a root
 // and a free row remains.
-static inline bool has_free_row(const std::int32_t* capacity,
-                         const std::int32_t* count) {
+static inline bool has_free_row(const std::int32_t* capacity, const std::int32_t* count)
+{
     return *count >= 1 && *count < *capacity;
 }
 
-} // namespace cellkeys::detail
+}  // namespace cellkeys::detail
 
 #endif

@@ -21,8 +21,8 @@
 
 namespace cellkeys::detail {
 
-constexpr int lag_long = 97;   // table size and the longer lag
-constexpr int lag_short = 33;  // start of the shorter lag's position
+constexpr int lag_long = 97;               // table size and the longer lag
+constexpr int lag_short = 33;              // start of the shorter lag's position
 constexpr double unit = 1.0 / 16777216.0;  // 2^-24
 // The arithmetic sequence in units of 2^-24: start, step and modulus.
 constexpr std::int32_t term_start = 362436;

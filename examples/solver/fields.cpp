@@ -30,12 +30,11 @@ CellFields fill_fields(const Refinement& front, const std::vector<std::int32_t>&
 {
     CellFields f;
     const std::size_t n = count > 0 ? static_cast<std::size_t>(count) : 0;
-    for (auto* v : {&f.x, &f.y, &f.z, &f.size, &f.density, &f.energy, &f.temperature,
-                    &f.pressure, &f.momentum[0], &f.momentum[1], &f.momentum[2]})
+    for (auto* v : {&f.x, &f.y, &f.z, &f.size, &f.density, &f.energy, &f.temperature, &f.pressure,
+                    &f.momentum[0], &f.momentum[1], &f.momentum[2]})
         v->resize(n);
     f.level.resize(n);
-    f.species.assign(static_cast<std::size_t>(nspecies > 0 ? nspecies : 0),
-                     std::vector<double>(n));
+    f.species.assign(static_cast<std::size_t>(nspecies > 0 ? nspecies : 0), std::vector<double>(n));
     std::vector<double> fraction(f.species.size() + 1);
     const std::int32_t unused = 0;
     for (std::int32_t slot = 1; slot <= count; ++slot) {

@@ -32,30 +32,29 @@ struct Options {
     bool help = false;
 };
 
-const char usage[] =
-    "usage: mpiexec -n P sample_solver [options]\n"
-    "\n"
-    "Writes the result files of one output of a blast wave on an octree mesh\n"
-    "refined around its spherical shock front, one file per process, and the\n"
-    "control file contview.dat, into the current directory.  Run cellplot there\n"
-    "afterwards to convert them.\n"
-    "\n"
-    "options:\n"
-    "  --max-level N      deepest refinement level, 1..18 (default 6)\n"
-    "  --min-level N      level every cell reaches, 1..max-level (default 2)\n"
-    "  --encoding E       result files as text or binary (default text)\n"
-    "  --output N         output number, 0..9999 (default 0)\n"
-    "  --species N        number of species, 0..18 (default 3)\n"
-    "  --radius R         radius of the shock front, in (0, 0.5] (default 0.3)\n"
-    "  --noise A          relative Gaussian noise on density and pressure,\n"
-    "                     0..0.1 (default 0.01)\n"
-    "  --seed N           random seed of process 0, 0..31328 (default 1802);\n"
-    "                     process p uses seed + p, wrapped into that range\n"
-    "  --help             print this text and exit\n"
-    "\n"
-    "Cell counts grow about four times per level: --max-level 4 gives some\n"
-    "3,000 cells, 7 some 170,000 and 9 some 2.8 million.  A process writes at\n"
-    "most 1,000,000 cells, the most cellplot reads from one file.\n";
+const char usage[] = "usage: mpiexec -n P sample_solver [options]\n"
+                     "\n"
+                     "Writes the result files of one output of a blast wave on an octree mesh\n"
+                     "refined around its spherical shock front, one file per process, and the\n"
+                     "control file contview.dat, into the current directory.  Run cellplot there\n"
+                     "afterwards to convert them.\n"
+                     "\n"
+                     "options:\n"
+                     "  --max-level N      deepest refinement level, 1..18 (default 6)\n"
+                     "  --min-level N      level every cell reaches, 1..max-level (default 2)\n"
+                     "  --encoding E       result files as text or binary (default text)\n"
+                     "  --output N         output number, 0..9999 (default 0)\n"
+                     "  --species N        number of species, 0..18 (default 3)\n"
+                     "  --radius R         radius of the shock front, in (0, 0.5] (default 0.3)\n"
+                     "  --noise A          relative Gaussian noise on density and pressure,\n"
+                     "                     0..0.1 (default 0.01)\n"
+                     "  --seed N           random seed of process 0, 0..31328 (default 1802);\n"
+                     "                     process p uses seed + p, wrapped into that range\n"
+                     "  --help             print this text and exit\n"
+                     "\n"
+                     "Cell counts grow about four times per level: --max-level 4 gives some\n"
+                     "3,000 cells, 7 some 170,000 and 9 some 2.8 million.  A process writes at\n"
+                     "most 1,000,000 cells, the most cellplot reads from one file.\n";
 
 bool parse_int(const char* s, long lo, long hi, std::int32_t* out)
 {
@@ -95,9 +94,9 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error)
             o.help = true;
             continue;
         }
-        const bool known = name == "--max-level" || name == "--min-level" ||
-                           name == "--encoding" || name == "--output" || name == "--species" ||
-                           name == "--radius" || name == "--noise" || name == "--seed";
+        const bool known = name == "--max-level" || name == "--min-level" || name == "--encoding" ||
+                           name == "--output" || name == "--species" || name == "--radius" ||
+                           name == "--noise" || name == "--seed";
         if (!known) {
             error = "unknown option '" + name + "'";
             return false;
@@ -170,8 +169,7 @@ int main(int argc, char** argv)
 
     // The same mesh on every process, split evenly in path order.
     solver::Octree tree;
-    const solver::BuildResult mesh =
-        solver::build_tree(o.refinement, cells_per_file * size, tree);
+    const solver::BuildResult mesh = solver::build_tree(o.refinement, cells_per_file * size, tree);
     if (!mesh.ok)
         return stop(rank,
                     "the mesh would pass " + std::to_string(cells_per_file) +

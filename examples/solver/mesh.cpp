@@ -96,8 +96,8 @@ BuildResult build_tree(const Refinement& r, std::int64_t max_leaves, Octree& tre
             if (tree.count + 1 >= tree.capacity)
                 grow(tree, 2 * tree.capacity);
             char status = 'E';
-            tree_refine(tree.parent.data(), tree.child.data(), tree.state.data(),
-                        &tree.capacity, &tree.count, &key, &status);
+            tree_refine(tree.parent.data(), tree.child.data(), tree.state.data(), &tree.capacity,
+                        &tree.count, &key, &status);
             if (status != 'N')
                 return {};
         }
@@ -139,8 +139,8 @@ std::vector<std::int32_t> leaf_keys(const Octree& tree, std::int64_t first, std:
     return keys;
 }
 
-void split_evenly(std::int64_t leaves, std::int32_t size, std::int32_t rank,
-                  std::int64_t* first, std::int64_t* count)
+void split_evenly(std::int64_t leaves, std::int32_t size, std::int32_t rank, std::int64_t* first,
+                  std::int64_t* count)
 {
     const std::int64_t base = leaves / size, extra = leaves % size;
     *count = base + (rank < extra ? 1 : 0);

@@ -33,8 +33,8 @@ struct Octree {
 
 // Outcome of building the mesh.
 struct BuildResult {
-    bool ok = false;            // false: leaves would exceed the limit
-    std::int64_t leaves = 0;    // leaves of the finished tree (when ok)
+    bool ok = false;          // false: leaves would exceed the limit
+    std::int64_t leaves = 0;  // leaves of the finished tree (when ok)
 };
 
 // Builds the tree in one path-order walk: each leaf is refined as soon as
@@ -46,8 +46,7 @@ BuildResult build_tree(const Refinement& r, std::int64_t max_leaves, Octree& tre
 // Keys of the leaves numbered first..first + count - 1 (from 0) in path
 // order, as a key array of `count` slots (slot s from 1 in words 2s - 2,
 // 2s - 1).
-std::vector<std::int32_t> leaf_keys(const Octree& tree, std::int64_t first,
-                                    std::int32_t count);
+std::vector<std::int32_t> leaf_keys(const Octree& tree, std::int64_t first, std::int32_t count);
 
 // Centre and edge of the cell a key names, in the unit cube.
 void cell_geometry(const CellKey& key, double centre[3], double* edge);
@@ -59,7 +58,7 @@ bool wants_refinement(const Refinement& r, const CellKey& key);
 // The first leaf and the leaf count of process `rank` of `size` when
 // `leaves` leaves are split evenly in path order: the first
 // leaves mod size processes take one leaf more.
-void split_evenly(std::int64_t leaves, std::int32_t size, std::int32_t rank,
-                  std::int64_t* first, std::int64_t* count);
+void split_evenly(std::int64_t leaves, std::int32_t size, std::int32_t rank, std::int64_t* first,
+                  std::int64_t* count);
 
 }  // namespace solver

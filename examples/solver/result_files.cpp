@@ -60,7 +60,10 @@ public:
         payload_.clear();
     }
     template <class T>
-    void array_record(const std::vector<T>& v) { array(v.data(), v.size() * sizeof(T)); }
+    void array_record(const std::vector<T>& v)
+    {
+        array(v.data(), v.size() * sizeof(T));
+    }
 
 private:
     void array(const void* data, std::size_t n)

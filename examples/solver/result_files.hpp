@@ -11,13 +11,13 @@ namespace solver {
 
 // Header records of one result file.
 struct ResultHeader {
-    std::int32_t piece = 0;       // this process; record 1, first value
-    std::int32_t npieces = 1;     // number of processes
+    std::int32_t piece = 0;    // this process; record 1, first value
+    std::int32_t npieces = 1;  // number of processes
     double extent[3] = {1, 1, 1};
-    double rootsize = 1;          // edge of the level-0 cell
+    double rootsize = 1;  // edge of the level-0 cell
     std::int32_t reflevel = 0;
-    std::int32_t nlevels = 0;     // deepest level that may occur
-    double time = 0;              // record 4 carries the time and three zeros
+    std::int32_t nlevels = 0;  // deepest level that may occur
+    double time = 0;           // record 4 carries the time and three zeros
 };
 
 // "reso" + piece (6 digits) + output (4 digits) + ".res".

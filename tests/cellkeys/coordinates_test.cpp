@@ -25,7 +25,7 @@ Ijk to(CellKey key, std::int32_t L)
     ck_to_ijk(&key, &L, &c.i, &c.j, &c.k);
     return c;
 }
-} // namespace
+}  // namespace
 
 TEST(Coordinates, from_ijk_gives_the_known_keys)
 {
@@ -138,14 +138,16 @@ TEST(Coordinates, table_and_bmi2_paths_agree_on_every_level)
             };
             const std::int32_t i = pick(0), j = pick(3), k = pick(5);
             const auto u = [](std::int32_t v) { return static_cast<std::uint32_t>(v); };
-            const std::uint64_t path = path_from_coordinates<MortonPath::tables>(u(i), u(j), u(k), n);
+            const std::uint64_t path =
+                path_from_coordinates<MortonPath::tables>(u(i), u(j), u(k), n);
             const std::uint64_t path18 = (std::uint64_t{rng()} << 32 | rng()) & levels_mask(18);
             const Coordinates coords = coordinates_from_path<MortonPath::tables>(path18, n);
 #if CELLKEYS_MORTON_BMI2
             if (bmi2) {
                 ASSERT_EQ(path_from_coordinates<MortonPath::bmi2>(u(i), u(j), u(k), n), path)
                     << n << ": " << i << " " << j << " " << k;
-                ASSERT_TRUE(coordinates_from_path<MortonPath::bmi2>(path18, n) == coords) << n << ": " << path18;
+                ASSERT_TRUE(coordinates_from_path<MortonPath::bmi2>(path18, n) == coords)
+                    << n << ": " << path18;
             }
             if (gfni) {
                 ASSERT_EQ(path_from_coordinates<MortonPath::bmi2_gfni>(u(i), u(j), u(k), n), path)

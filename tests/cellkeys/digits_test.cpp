@@ -35,13 +35,15 @@ std::int32_t at(CellKey k, std::int32_t n)
     ck_digit_at(&k, &n, &o);
     return o;
 }
-} // namespace
+}  // namespace
 
 TEST(Digits, to_octal_digits_gives_the_known_arrays)
 {
     std::array<std::int32_t, 20> want{};
     EXPECT_EQ(digits_of(CellKey{0, 0}), want);
-    want[0] = 5; want[1] = 6; want[2] = 3;
+    want[0] = 5;
+    want[1] = 6;
+    want[2] = 3;
     EXPECT_EQ(digits_of(CellKey{245, 100663296}), want);
     want = {};
     for (int e = 0; e < 10; ++e)
@@ -81,11 +83,11 @@ TEST(Digits, from_arrays_pack_with_level_0)
     EXPECT_TRUE(same(k, CellKey{245, 100663296}));
     std::int32_t b[64] = {1, 0, 1, 0, 1, 1, 1, 1, 0};
     for (int e = 54; e < 64; ++e)
-        b[e] = 1; // never read
+        b[e] = 1;  // never read
     CellKey kb{-1, -1};
     ck_from_bits(&kb, b);
     EXPECT_TRUE(same(kb, CellKey{245, 0}));
-    d[18] = d[19] = 7; // never read
+    d[18] = d[19] = 7;  // never read
     ck_from_octal_digits(&k, d);
     EXPECT_TRUE(same(k, CellKey{245, 0}));
 }

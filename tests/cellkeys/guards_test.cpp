@@ -32,16 +32,18 @@ struct Framed {
     std::vector<std::int32_t> words;
     std::size_t size;
 };
-const std::int32_t bad_levels[] = {-2147483647 - 1, -100, -1, 19, 20, 21, 22, 63, 64, 1000, 2147483647};
+const std::int32_t bad_levels[] = {-2147483647 - 1, -100, -1, 19, 20, 21, 22, 63, 64, 1000,
+                                   2147483647};
 // Levels that name no digit for ck_digit_at.
-const std::int32_t no_digit_levels[] = {-2147483647 - 1, -100, -1, 0, 21, 22, 63, 64, 1000, 2147483647};
+const std::int32_t no_digit_levels[] = {-2147483647 - 1, -100, -1, 0, 21, 22, 63, 64, 1000,
+                                        2147483647};
 // A key whose level field reads as level (-63..63), every path bit set.
 CellKey with_level_field(std::int32_t level)
 {
     const std::int64_t w2 = std::int64_t{level} * 33554432 + (level < 0 ? -0xffffff : 0xffffff);
     return CellKey{0x3fffffff, static_cast<std::int32_t>(w2)};
 }
-} // namespace
+}  // namespace
 
 TEST(Guards, array_builders_write_zeros_where_the_arrays_would_overflow)
 {
@@ -213,7 +215,7 @@ TEST(Guards, collate_clamps_compared_levels_and_still_answers)
 
 TEST(Guards, key_array_routines_stay_within_the_capacity)
 {
-    Framed a(8, 1); // 4 slots
+    Framed a(8, 1);  // 4 slots
     const std::int32_t cap = 4, cap0 = 3;
     const CellKey k{9, 9};
     for (std::int32_t slot : {-2147483647 - 1, -1, 0, 5, 2147483647}) {
@@ -234,12 +236,12 @@ TEST(Guards, key_array_routines_stay_within_the_capacity)
         EXPECT_TRUE(same(r, (CellKey{2, 2})));
     }
     const std::int32_t up = 1, down = -1, three = 3, one = 1, two = 2, big = 2147483647;
-    ck_slide_block(a.data(), &cap, &three, &two, &up);    // needs 5 slots
+    ck_slide_block(a.data(), &cap, &three, &two, &up);  // needs 5 slots
     ck_slide_block(a.data(), &cap, &three, &two, &down);
     ck_slide_block(a.data(), &cap, &big, &big, &up);
-    Framed compact(4, 1); // 2 slots
+    Framed compact(4, 1);  // 2 slots
     const std::int32_t ccap = 2;
-    ck_gather_range(compact.data(), &ccap, a.data(), &cap, &one, &three); // 3 > 2 slots
+    ck_gather_range(compact.data(), &ccap, a.data(), &cap, &one, &three);  // 3 > 2 slots
     ck_scatter_range(compact.data(), &ccap, a.data(), &cap, &three, &big);
     ck_gather_range(compact.data(), &ccap, a.data(), &cap, &big, &big);
     for (int e = 0; e < 8; ++e)

@@ -34,7 +34,7 @@ void slide(std::vector<std::int32_t>& a, std::int32_t count, std::int32_t distan
     const std::int32_t capacity = static_cast<std::int32_t>(a.size() / 2);
     ck_slide_block(a.data(), &capacity, &count, &distance, &direction);
 }
-} // namespace
+}  // namespace
 
 TEST(KeyArrays, one_and_zero_based_slots_share_the_first_two_words)
 {

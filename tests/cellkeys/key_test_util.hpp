@@ -15,8 +15,14 @@ namespace keytest {
 // The tables are filled once, before any test runs.
 inline const bool tables_filled = (ck_fill_tables(), true);
 
-inline CellKey lib(keymodel::Key k) { return CellKey{k.w1, k.w2}; }
-inline keymodel::Key model(CellKey k) { return keymodel::Key{k.word1, k.word2}; }
+inline CellKey lib(keymodel::Key k)
+{
+    return CellKey{k.w1, k.w2};
+}
+inline keymodel::Key model(CellKey k)
+{
+    return keymodel::Key{k.word1, k.word2};
+}
 
 // Well-formed key of level L with the given digits (level 1 first).
 inline CellKey key_of(std::vector<std::int32_t> digits)
@@ -60,8 +66,11 @@ inline std::vector<CellKey> sample_keys(int lo, int hi, int count, std::uint32_t
     return keys;
 }
 
-inline bool same(CellKey a, CellKey b) { return a.word1 == b.word1 && a.word2 == b.word2; }
+inline bool same(CellKey a, CellKey b)
+{
+    return a.word1 == b.word1 && a.word2 == b.word2;
+}
 
-} // namespace keytest
+}  // namespace keytest
 
 #endif

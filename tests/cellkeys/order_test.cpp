@@ -21,7 +21,7 @@ std::int32_t collate_at(CellKey a, CellKey b, std::int32_t n)
     ck_collate_at(&a, &b, &n, &r);
     return r;
 }
-} // namespace
+}  // namespace
 
 TEST(Order, known_comparisons)
 {
@@ -89,8 +89,7 @@ TEST(Order, sorting_by_collate_matches_sorting_the_digit_tuples)
         return std::vector<std::int32_t>(d + 1, d + 1 + keymodel::level(keytest::model(k)));
     };
     std::vector<CellKey> by_lib = keys, by_tuple = keys;
-    std::sort(by_lib.begin(), by_lib.end(),
-              [](CellKey a, CellKey b) { return collate(a, b) < 0; });
+    std::sort(by_lib.begin(), by_lib.end(), [](CellKey a, CellKey b) { return collate(a, b) < 0; });
     std::sort(by_tuple.begin(), by_tuple.end(),
               [&](CellKey a, CellKey b) { return tuple(a) < tuple(b); });
     for (std::size_t c = 0; c < keys.size(); ++c)

@@ -19,7 +19,7 @@ TEST(PackPaths, both_paths_agree_with_the_plain_sums)
         const bool odd = c % 4 == 0;
         for (int e = 0; e < count; ++e)
             bits[e] = odd && rng() % 8 == 0 ? static_cast<std::int32_t>(rng() % 5) - 2
-                                             : static_cast<std::int32_t>(rng() % 2);
+                                            : static_cast<std::int32_t>(rng() % 2);
         std::uint64_t w1 = 0, w2 = 0;
         for (int e = 0; e < count; ++e)
             (e < 30 ? w1 : w2) += static_cast<std::uint64_t>(static_cast<std::int64_t>(bits[e]))

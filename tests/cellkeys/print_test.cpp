@@ -21,7 +21,7 @@ std::string times(const std::string& s, int n)
         r += s;
     return r;
 }
-} // namespace
+}  // namespace
 
 TEST(Print, writes_the_known_lines)
 {
@@ -37,7 +37,7 @@ TEST(Print, writes_the_known_lines)
 TEST(Print, every_line_is_78_characters_and_agrees_with_the_model)
 {
     for (CellKey k : keytest::sample_keys(0, 18, 300)) {
-        k.word2 |= (k.word1 & 1) << 24; // bit 24 is not printed
+        k.word2 |= (k.word1 & 1) << 24;  // bit 24 is not printed
         const std::string line = printed(k);
         ASSERT_EQ(line.size(), 79u);
         ASSERT_EQ(line, keymodel::print(keytest::model(k)));

@@ -10,10 +10,26 @@ using keytest::key_of;
 using keytest::same;
 
 namespace {
-CellKey next(CellKey k) { ck_next_cell(&k); return k; }
-CellKey prev(CellKey k) { ck_prev_cell(&k); return k; }
-CellKey next_at(CellKey k, std::int32_t n) { ck_next_cell_at(&k, &n); return k; }
-CellKey prev_at(CellKey k, std::int32_t n) { ck_prev_cell_at(&k, &n); return k; }
+CellKey next(CellKey k)
+{
+    ck_next_cell(&k);
+    return k;
+}
+CellKey prev(CellKey k)
+{
+    ck_prev_cell(&k);
+    return k;
+}
+CellKey next_at(CellKey k, std::int32_t n)
+{
+    ck_next_cell_at(&k, &n);
+    return k;
+}
+CellKey prev_at(CellKey k, std::int32_t n)
+{
+    ck_prev_cell_at(&k, &n);
+    return k;
+}
 CellKey neighbour(CellKey of, std::int32_t axis, std::int32_t direction)
 {
     std::int32_t bits[64];
@@ -24,7 +40,7 @@ CellKey neighbour(CellKey of, std::int32_t axis, std::int32_t direction)
     ck_axis_neighbour(&k, bits, &level, &axis, &direction);
     return k;
 }
-} // namespace
+}  // namespace
 
 TEST(Stepping, known_steps)
 {
@@ -32,7 +48,8 @@ TEST(Stepping, known_steps)
     EXPECT_TRUE(same(prev(CellKey{209, 100663296}), CellKey{145, 100663296}));
     EXPECT_TRUE(same(next(key_of({7, 7, 7})), CellKey{0, 100663296}));
     EXPECT_TRUE(same(prev(key_of({0, 0, 0})), CellKey{511, 100663296}));
-    EXPECT_TRUE(same(next(key_of({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7})), CellKey{134217728, 369098752}));
+    EXPECT_TRUE(
+        same(next(key_of({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7})), CellKey{134217728, 369098752}));
     EXPECT_TRUE(same(next(CellKey{0, 0}), CellKey{0, 0}));
     EXPECT_TRUE(same(prev(CellKey{0, 0}), CellKey{0, 0}));
     const CellKey k5 = key_of({1, 2, 3, 4, 5});
@@ -46,7 +63,7 @@ TEST(Stepping, above_the_own_level_the_step_still_lands_on_that_digit)
     // level field stays 3.
     const CellKey k = key_of({1, 2, 3});
     EXPECT_TRUE(same(next_at(k, 5), CellKey{209 + (1 << 12), 100663296}));
-    EXPECT_TRUE(same(prev_at(k, 4), CellKey{145 + (7 << 9), 100663296})); // 1, 2, 2, 7
+    EXPECT_TRUE(same(prev_at(k, 4), CellKey{145 + (7 << 9), 100663296}));  // 1, 2, 2, 7
 }
 
 TEST(Stepping, next_and_prev_agree_with_the_model_and_undo_each_other)
@@ -106,7 +123,8 @@ TEST(Stepping, axis_neighbour_is_periodic_coordinate_arithmetic)
         std::int32_t x[3];
         for (auto& v : x)
             // Cells on the boundary are frequent, so the wrap is exercised.
-            v = rng() % 4 == 0 ? (rng() % 2 ? side - 1 : 0) : static_cast<std::int32_t>(rng() % side);
+            v = rng() % 4 == 0 ? (rng() % 2 ? side - 1 : 0)
+                               : static_cast<std::int32_t>(rng() % side);
         CellKey k;
         ck_from_ijk(&k, &L, &x[0], &x[1], &x[2]);
         const std::int32_t axis = 1 + static_cast<std::int32_t>(rng() % 3);

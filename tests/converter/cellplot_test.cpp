@@ -23,23 +23,22 @@ const std::string cellplot = CELLPLOT;
 // edges of the conversion: a velocity component of -5e-7 after division, a
 // pressure of exactly 1e-6, ties at five digits, a three-digit exponent and a
 // negative zero.
-const std::string two_cells_text =
-    "1 1\n"
-    "1.0 1.0 1.0\n"
-    "1.0 0 4 2 0\n"
-    "0 0 0 0\n"
-    "1 2\n"
-    "0.25 0.625\n"
-    "0.25 0.125\n"
-    "0.25 0.875\n"
-    "0 0\n"
-    "2.0 0.5\n"
-    "5.0 1e-20\n"
-    "300 -0.0\n"
-    "1e-7 1e-6\n"
-    "2.0 6172.25\n"
-    "-1e-6 6172.75\n"
-    "8.0 5e99\n";
+const std::string two_cells_text = "1 1\n"
+                                   "1.0 1.0 1.0\n"
+                                   "1.0 0 4 2 0\n"
+                                   "0 0 0 0\n"
+                                   "1 2\n"
+                                   "0.25 0.625\n"
+                                   "0.25 0.125\n"
+                                   "0.25 0.875\n"
+                                   "0 0\n"
+                                   "2.0 0.5\n"
+                                   "5.0 1e-20\n"
+                                   "300 -0.0\n"
+                                   "1e-7 1e-6\n"
+                                   "2.0 6172.25\n"
+                                   "-1e-6 6172.75\n"
+                                   "8.0 5e99\n";
 
 const std::string two_cells_master =
     "<VTKFile type=\"PUnstructuredGrid\">\n"
@@ -188,91 +187,90 @@ const std::string two_cells_piece =
     " </VTKFile>\n";
 
 // The same piece file's frame when the piece has no cells.
-const std::string empty_piece =
-    " <VTKFile type=\"UnstructuredGrid\">\n"
-    "   <UnstructuredGrid>\n"
-    "     <Piece\n"
-    "       NumberOfPoints=\"           0 \"\n"
-    "       NumberOfCells=\"           0 \"\n"
-    "     >\n"
-    "       <CellData\n"
-    "         Vectors=\"Velocity\"\n"
-    "         Scalars=\"Density\"\n"
-    "       >\n"
-    "         <DataArray\n"
-    "           NumberOfComponents=\"3\"\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Velocity\"\n"
-    "           format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Density\"\n"
-    "           format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Energy\"\n"
-    "           format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Temperature\"\n"
-    "           format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Pressure\"\n"
-    "           format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray\n"
-    "           type=\"Float32\"\n"
-    "           Name=\"Species01\"   \n"
-    "           format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "       </CellData>\n"
-    "       <Points>\n"
-    "         <DataArray NumberOfComponents=\"3\"\n"
-    "                    type=\"Float32\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n"
-    "         </DataArray>\n"
-    "       </Points>\n"
-    "       <Cells>\n"
-    "         <DataArray type=\"Int32\"\n"
-    "                    Name=\"connectivity\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray type=\"Int32\"\n"
-    "                    Name=\"offsets\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "         <DataArray type=\"UInt8\"\n"
-    "                    Name=\"types\"\n"
-    "                    format=\"ascii\"\n"
-    "         >\n"
-    "\n"
-    "         </DataArray>\n"
-    "       </Cells>\n"
-    "     </Piece>\n"
-    "   </UnstructuredGrid>\n"
-    " </VTKFile>\n";
+const std::string empty_piece = " <VTKFile type=\"UnstructuredGrid\">\n"
+                                "   <UnstructuredGrid>\n"
+                                "     <Piece\n"
+                                "       NumberOfPoints=\"           0 \"\n"
+                                "       NumberOfCells=\"           0 \"\n"
+                                "     >\n"
+                                "       <CellData\n"
+                                "         Vectors=\"Velocity\"\n"
+                                "         Scalars=\"Density\"\n"
+                                "       >\n"
+                                "         <DataArray\n"
+                                "           NumberOfComponents=\"3\"\n"
+                                "           type=\"Float32\"\n"
+                                "           Name=\"Velocity\"\n"
+                                "           format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray\n"
+                                "           type=\"Float32\"\n"
+                                "           Name=\"Density\"\n"
+                                "           format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray\n"
+                                "           type=\"Float32\"\n"
+                                "           Name=\"Energy\"\n"
+                                "           format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray\n"
+                                "           type=\"Float32\"\n"
+                                "           Name=\"Temperature\"\n"
+                                "           format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray\n"
+                                "           type=\"Float32\"\n"
+                                "           Name=\"Pressure\"\n"
+                                "           format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray\n"
+                                "           type=\"Float32\"\n"
+                                "           Name=\"Species01\"   \n"
+                                "           format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "       </CellData>\n"
+                                "       <Points>\n"
+                                "         <DataArray NumberOfComponents=\"3\"\n"
+                                "                    type=\"Float32\"\n"
+                                "                    format=\"ascii\"\n"
+                                "         >\n"
+                                "         </DataArray>\n"
+                                "       </Points>\n"
+                                "       <Cells>\n"
+                                "         <DataArray type=\"Int32\"\n"
+                                "                    Name=\"connectivity\"\n"
+                                "                    format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray type=\"Int32\"\n"
+                                "                    Name=\"offsets\"\n"
+                                "                    format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "         <DataArray type=\"UInt8\"\n"
+                                "                    Name=\"types\"\n"
+                                "                    format=\"ascii\"\n"
+                                "         >\n"
+                                "\n"
+                                "         </DataArray>\n"
+                                "       </Cells>\n"
+                                "     </Piece>\n"
+                                "   </UnstructuredGrid>\n"
+                                " </VTKFile>\n";
 
 results::PieceData two_cells()
 {
@@ -288,7 +286,6 @@ std::string control(const std::string& line7, const std::string& line10)
 {
     return "title\n2\n3\n4 5 6\n\n# six\n" + line7 + "\nx\ny\n" + line10 + "\nnot read\n";
 }
-
 
 int count_lines(const std::string& s)
 {
@@ -455,12 +452,14 @@ TEST(cellplot_run, fails_on_each_bad_input_naming_the_file_and_keeping_what_exis
          "have\n"},
         {"too many species", "1 1\n1 1 1\n1 0 4 1 19\n",
          "cellplot: reso0000000000.res: holds 19 species, more than the 18 a piece may have\n"},
-        {"cell level beyond nlevels", two_cells_text.substr(0, two_cells_text.find("1 2\n")) +
-                                          "1 5\n" + two_cells_text.substr(two_cells_text.find("1 2\n") + 4),
+        {"cell level beyond nlevels",
+         two_cells_text.substr(0, two_cells_text.find("1 2\n")) + "1 5\n" +
+             two_cells_text.substr(two_cells_text.find("1 2\n") + 4),
          "cellplot: reso0000000000.res: cell 2 has level 5, outside the levels 0..4 of the "
          "cell-size table\n"},
-        {"negative cell level", two_cells_text.substr(0, two_cells_text.find("1 2\n")) + "-1 2\n" +
-                                    two_cells_text.substr(two_cells_text.find("1 2\n") + 4),
+        {"negative cell level",
+         two_cells_text.substr(0, two_cells_text.find("1 2\n")) + "-1 2\n" +
+             two_cells_text.substr(two_cells_text.find("1 2\n") + 4),
          "cellplot: reso0000000000.res: cell 1 has level -1, outside the levels 0..4 of the "
          "cell-size table\n"},
         {"reflevel beyond nlevels in a collapsed run",
@@ -566,17 +565,13 @@ double any_value(std::mt19937_64& rng)
         std::memcpy(&v, &bits, 8);
         return v;
     }
-    case 1:
-        return static_cast<double>(static_cast<std::int64_t>(rng() % 200000) - 100000) + 0.5;
-    case 2:
-        return std::ldexp(static_cast<double>(rng() % 4096), -static_cast<int>(rng() % 40));
-    case 3:
-        return (rng() & 1) ? -0.0 : 0.0;
+    case 1: return static_cast<double>(static_cast<std::int64_t>(rng() % 200000) - 100000) + 0.5;
+    case 2: return std::ldexp(static_cast<double>(rng() % 4096), -static_cast<int>(rng() % 40));
+    case 3: return (rng() & 1) ? -0.0 : 0.0;
     case 4:
         return std::ldexp(static_cast<double>(rng() % 1000000) - 500000.0,
                           static_cast<int>(rng() % 2000) - 1000);
-    default:
-        return static_cast<double>(rng() % 1000) * 1e-7;
+    default: return static_cast<double>(rng() % 1000) * 1e-7;
     }
 }
 
@@ -593,10 +588,12 @@ results::PieceData random_piece(std::mt19937_64& rng, int ncells, double ey, dou
         std::vector<double> ys(static_cast<std::size_t>(nspecies));
         for (double& y : ys)
             y = any_value(rng);
-        double d = (rng() % 8 == 0) ? any_value(rng) : std::ldexp(1.0, static_cast<int>(rng() % 9) - 4);
-        results::add_cell(p, static_cast<int>(rng() % 19), std::ldexp(static_cast<double>(rng() % 4096), -12),
-                          any_value(rng), any_value(rng), d, any_value(rng), any_value(rng),
-                          any_value(rng), any_value(rng), any_value(rng), any_value(rng), ys);
+        double d =
+            (rng() % 8 == 0) ? any_value(rng) : std::ldexp(1.0, static_cast<int>(rng() % 9) - 4);
+        results::add_cell(p, static_cast<int>(rng() % 19),
+                          std::ldexp(static_cast<double>(rng() % 4096), -12), any_value(rng),
+                          any_value(rng), d, any_value(rng), any_value(rng), any_value(rng),
+                          any_value(rng), any_value(rng), any_value(rng), ys);
     }
     p.nspecies = nspecies;
     return p;
@@ -612,7 +609,8 @@ TEST(cellplot_run, matches_a_fortran_formatted_write_on_random_pieces)
     for (auto [ey, ez] : runs) {
         for (int ncells : {1, 10, 2000}) {
             ScratchDir dir;
-            results::write_binary(random_piece(rng, ncells, ey, ez), dir.file("reso0000000000.res"));
+            results::write_binary(random_piece(rng, ncells, ey, ez),
+                                  dir.file("reso0000000000.res"));
             dir.write("contview.dat", control("0", "0"));
             auto r = dir.run(cellplot);
             ASSERT_EQ(r.status, 0) << r.err;
@@ -672,8 +670,8 @@ TEST(cellplot_run, a_failure_in_piece_two_leaves_the_master_with_its_head_and_tw
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "cellplot: reso0000020000.res: ends in record 6 after 1 values; a real "
                      "expected\n");
-    const std::string piece_line_0 = "    <Piece Source=\"view0000000000.vtu\"/>" +
-                                     std::string(39, ' ') + "\n";
+    const std::string piece_line_0 =
+        "    <Piece Source=\"view0000000000.vtu\"/>" + std::string(39, ' ') + "\n";
     const std::string head = two_cells_master.substr(0, two_cells_master.find(piece_line_0));
     std::string piece_line_1 = piece_line_0;
     piece_line_1.replace(piece_line_1.find("view000000"), 10, "view000001");
@@ -692,7 +690,9 @@ TEST(cellplot_run, messages_say_what_to_change)
     };
     const Case cases[] = {
         {"a binary file read as text", "",
-         [](const ScratchDir& d) { results::write_binary(two_cells(), d.file("reso0000000000.res")); },
+         [](const ScratchDir& d) {
+             results::write_binary(two_cells(), d.file("reso0000000000.res"));
+         },
          "cellplot: reso0000000000.res: line 1: cannot read "
          "'\\x08\\x00\\x00\\x00\\x01\\x00\\x00\\x00\\x01\\x00...' as an integer; it looks like a "
          "binary result file: set line 7 of contview.dat to 0 or use --encoding=binary\n"},

@@ -73,7 +73,8 @@ TEST(cell_boxes, collapsed_directions_take_the_size_of_a_reflevel_cell)
     EXPECT_EQ(one_d.half(0), (std::array<double, 3>{0.0625, 0.125, 0.125}));
 
     // y is collapsed only with z; the limit itself and NaN do not collapse.
-    for (auto [ey, ez] : {std::pair{0.0, 5.0}, std::pair{1e-10, 1e-10}, std::pair{0.0, std::nan("")}}) {
+    for (auto [ey, ez] :
+         {std::pair{0.0, 5.0}, std::pair{1e-10, 1e-10}, std::pair{0.0, std::nan("")}}) {
         Fixture cube(ey, ez, 1);
         cube.add(3, 0, 0, 0);
         build_cells(*cube.piece, cube.sizes, *cube.cells, "r");
@@ -128,15 +129,15 @@ TEST(field_conversion, divides_by_density_then_clears_negligible_values)
     double* ux = piece->velocity(0);
     double* uy = piece->velocity(1);
     double* uz = piece->velocity(2);
-    ux[0] = -1e-6, uy[0] = 2e-6, uz[0] = -0.0;      // -5e-7 goes, 1e-6 stays
+    ux[0] = -1e-6, uy[0] = 2e-6, uz[0] = -0.0;  // -5e-7 goes, 1e-6 stays
     ux[1] = 1e-6, uy[1] = NAN, uz[1] = 3.0;
-    ux[2] = 1.0, uy[2] = 0.0, uz[2] = -1.0;         // density 0: inf, NaN, -inf
+    ux[2] = 1.0, uy[2] = 0.0, uz[2] = -1.0;  // density 0: inf, NaN, -inf
     piece->erun[0] = 2e-20, piece->erun[1] = 1.0, piece->erun[2] = 1.0;
     piece->prun[0] = 1e-6, piece->prun[1] = -9.9e-7, piece->prun[2] = NAN;
     double* y1 = piece->species(1);
     double* y2 = piece->species(2);
-    y1[0] = 1e-8, y1[1] = 2.5e-11, y1[2] = 0.0;     // 5e-9 stays, 5e-11 goes
-    y2[0] = 2e-10, y2[1] = 0.5e-10, y2[2] = 1.0;    // exactly 1e-10 stays (strict test)
+    y1[0] = 1e-8, y1[1] = 2.5e-11, y1[2] = 0.0;   // 5e-9 stays, 5e-11 goes
+    y2[0] = 2e-10, y2[1] = 0.5e-10, y2[2] = 1.0;  // exactly 1e-10 stays (strict test)
 
     convert_fields(*piece);
 

@@ -28,7 +28,9 @@ std::string failure_of(const std::function<void()>& f)
 }
 
 struct Text {
-    explicit Text(std::string s) : bytes(std::move(s)), source("t.res", bytes.data(), bytes.size()), in(source) {}
+    explicit Text(std::string s)
+        : bytes(std::move(s)), source("t.res", bytes.data(), bytes.size()), in(source)
+    {}
     std::string bytes;
     MemorySource source;
     TextReader in;
@@ -94,10 +96,28 @@ TEST(text_reader, reads_reals_as_a_fortran_list_directed_read_does)
            "4.9406564584124654e-324 2.2250738585072011e-308 Infinity -inf NaN 3*0.5 1q2\n"
            "0.1000000000000000055511151231257827021181583404541015625\n");
     auto v = t.reals(1, 22);
-    std::vector<double> expected = {1.5, -2, 3, 0.25, 1500, 0.02, 1000, 0.01, 70, HUGE_VAL,
-                                    -HUGE_VAL, 0, 4.9406564584124654e-324,
-                                    2.2250738585072011e-308, HUGE_VAL, -HUGE_VAL, NAN, 0.5,
-                                    0.5, 0.5, 100, 0.1};
+    std::vector<double> expected = {1.5,
+                                    -2,
+                                    3,
+                                    0.25,
+                                    1500,
+                                    0.02,
+                                    1000,
+                                    0.01,
+                                    70,
+                                    HUGE_VAL,
+                                    -HUGE_VAL,
+                                    0,
+                                    4.9406564584124654e-324,
+                                    2.2250738585072011e-308,
+                                    HUGE_VAL,
+                                    -HUGE_VAL,
+                                    NAN,
+                                    0.5,
+                                    0.5,
+                                    0.5,
+                                    100,
+                                    0.1};
     ASSERT_EQ(v.size(), expected.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
         if (std::isnan(expected[i]))
@@ -165,7 +185,8 @@ TEST(binary_reader, a_longer_record_is_skipped_past_and_a_shorter_one_refused)
     in.begin_record(2, 8);
     EXPECT_EQ(in.real(), 4.0);
     in.end_record();
-    EXPECT_EQ(failure_of([&] { in.begin_record(3, 16); }), "b.res: record 3 holds 8 bytes, 16 needed");
+    EXPECT_EQ(failure_of([&] { in.begin_record(3, 16); }),
+              "b.res: record 3 holds 8 bytes, 16 needed");
 }
 
 TEST(binary_reader, damaged_frames_and_early_ends_are_refused)
@@ -182,7 +203,8 @@ TEST(binary_reader, damaged_frames_and_early_ends_are_refused)
     };
     EXPECT_EQ(fails(record(doubles({1.0}), 8, 9), 8),
               "b.res: record 1 is damaged: it opens with 8 bytes and closes with 9");
-    EXPECT_EQ(fails(record(doubles({1.0}), -8, -8), 8), "b.res: record 1 has a negative length (-8)");
+    EXPECT_EQ(fails(record(doubles({1.0}), -8, -8), 8),
+              "b.res: record 1 has a negative length (-8)");
     EXPECT_EQ(fails(record(doubles({1.0}), 8, 8).substr(0, 10), 8),
               "b.res: ends inside the payload of record 1");
     EXPECT_EQ(fails("", 8), "b.res: ends before record 1");

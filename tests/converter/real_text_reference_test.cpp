@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <initializer_list>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <string>
@@ -65,8 +65,9 @@ std::vector<double> make_values()
     std::mt19937_64 rng(20261208);
 
     // Special values and the ends of the range.
-    for (double s : std::initializer_list<double>{0.0, -0.0, INFINITY, -INFINITY, DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN,
-                     DBL_TRUE_MIN, -DBL_TRUE_MIN, 12344.5, 12345.5, -12344.5, 9.99995, 99995.0})
+    for (double s : std::initializer_list<double>{0.0, -0.0, INFINITY, -INFINITY, DBL_MAX, -DBL_MAX,
+                                                  DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, -DBL_TRUE_MIN,
+                                                  12344.5, 12345.5, -12344.5, 9.99995, 99995.0})
         add_with_neighbours(v, s, 3);
     for (std::uint64_t nan : {0x7ff8000000000000u, 0xfff8000000000000u, 0x7ff0000000000001u,
                               0xfff0000000000001u, 0x7fffffffffffffffu, 0xffffffffffffffffu})
@@ -75,14 +76,17 @@ std::vector<double> make_values()
     v.push_back(from_bits(0x8010000000000000u));  // -DBL_MIN
 
     // Random bit patterns: every exponent, about one in 2048 NaN or infinite.
-    for (int i = 0; i < 800'000; ++i) v.push_back(from_bits(rng()));
+    for (int i = 0; i < 800'000; ++i)
+        v.push_back(from_bits(rng()));
     // Random subnormals of either sign.
     for (int i = 0; i < 50'000; ++i)
         v.push_back(from_bits(rng() & 0x800fffffffffffffu));
     // Typical data: log-uniform magnitudes 1e-3..1e3 and fractions in [0, 1).
     std::uniform_real_distribution<double> lg(-3.0, 3.0), unit(0.0, 1.0);
-    for (int i = 0; i < 200'000; ++i) v.push_back((i & 1 ? -1.0 : 1.0) * std::pow(10.0, lg(rng)));
-    for (int i = 0; i < 100'000; ++i) v.push_back(unit(rng));
+    for (int i = 0; i < 200'000; ++i)
+        v.push_back((i & 1 ? -1.0 : 1.0) * std::pow(10.0, lg(rng)));
+    for (int i = 0; i < 100'000; ++i)
+        v.push_back(unit(rng));
 
     // In every decade: the doubles nearest to d.dddd5 * 10^k and two
     // neighbours either side, and the carries 9.99995 * 10^k and 10^k.
@@ -92,12 +96,14 @@ std::vector<double> make_values()
         for (int i = 0; i < 240; ++i) {
             std::snprintf(text, sizeof text, "%d5e%d", five(rng), k - 5);
             double x = std::strtod(text, nullptr);
-            if (x != 0 && std::isfinite(x)) add_with_neighbours(v, x, 2);
+            if (x != 0 && std::isfinite(x))
+                add_with_neighbours(v, x, 2);
         }
         for (const char* m : {"999995", "999994999", "9999950001", "1", "99999"}) {
             std::snprintf(text, sizeof text, "%se%d", m, k - (int)std::strlen(m) + 1);
             double x = std::strtod(text, nullptr);
-            if (x != 0 && std::isfinite(x)) add_with_neighbours(v, x, 2);
+            if (x != 0 && std::isfinite(x))
+                add_with_neighbours(v, x, 2);
         }
     }
 
@@ -108,9 +114,11 @@ std::vector<double> make_values()
         std::uint64_t first = 100005, step = 10;
         if (s < 0) {
             std::uint64_t p = 1;
-            for (int i = 0; i < -s; ++i) p *= 5;
+            for (int i = 0; i < -s; ++i)
+                p *= 5;
             first = p * ((100005 / p) | 1);  // odd multiples of 5^-s end in 5
-            while (first < 100005) first += 2 * p;
+            while (first < 100005)
+                first += 2 * p;
             step = 2 * p;
         }
         std::uint64_t count = first > 999995 ? 0 : (999995 - first) / step + 1;
@@ -119,11 +127,14 @@ std::vector<double> make_values()
             double x;
             if (s >= 0) {
                 unsigned __int128 scaled = num;
-                for (int i = 0; i < s; ++i) scaled *= 10;
-                if (scaled >> 53) break;
+                for (int i = 0; i < s; ++i)
+                    scaled *= 10;
+                if (scaled >> 53)
+                    break;
                 x = static_cast<double>(static_cast<std::uint64_t>(scaled));
             } else {
-                std::snprintf(text, sizeof text, "%llue%d", static_cast<unsigned long long>(num), s);
+                std::snprintf(text, sizeof text, "%llue%d", static_cast<unsigned long long>(num),
+                              s);
                 x = std::strtod(text, nullptr);
             }
             add_with_neighbours(v, x, 2);
@@ -145,8 +156,8 @@ TEST(real_text_reference, matches_fortran_formatted_write_on_millions_of_values)
     ASSERT_GT(values.size(), 2'000'000u);
 
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() /
-                   ("real_text_reference_" + std::to_string(::getpid()));
+    fs::path dir =
+        fs::temp_directory_path() / ("real_text_reference_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     fs::path in = dir / "values.bin", out = dir / "values.txt";
     {
@@ -155,8 +166,8 @@ TEST(real_text_reference, matches_fortran_formatted_write_on_millions_of_values)
                 static_cast<std::streamsize>(values.size() * sizeof(double)));
         ASSERT_TRUE(f.good());
     }
-    std::string command = std::string("'") + REFERENCE_WRITER + "' '" + in.string() + "' '" +
-                          out.string() + "'";
+    std::string command =
+        std::string("'") + REFERENCE_WRITER + "' '" + in.string() + "' '" + out.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     std::ifstream f(out, std::ios::binary);
@@ -171,9 +182,9 @@ TEST(real_text_reference, matches_fortran_formatted_write_on_millions_of_values)
         const char* ref = text.data() + 13 * i;
         std::string want = expected_text(ref, values[i]);
         if (std::memcmp(mine, want.data(), 12) != 0 && ++mismatches <= 20) {
-            ADD_FAILURE() << "value bits 0x" << std::hex << bits_of(values[i]) << std::dec
-                          << " (" << std::string(ref, 12) << "): put_real wrote \""
-                          << std::string(mine, 12) << "\", expected \"" << want << "\"";
+            ADD_FAILURE() << "value bits 0x" << std::hex << bits_of(values[i]) << std::dec << " ("
+                          << std::string(ref, 12) << "): put_real wrote \"" << std::string(mine, 12)
+                          << "\", expected \"" << want << "\"";
         }
     }
     EXPECT_EQ(mismatches, 0u) << "of " << values.size() << " values";

@@ -52,9 +52,9 @@ TEST(real_text, exact_ties_round_to_even)
     EXPECT_EQ(text(12344.5), "  1.2344E+04");
     EXPECT_EQ(text(12345.5), "  1.2346E+04");
     EXPECT_EQ(text(-12344.5), " -1.2344E+04");
-    EXPECT_EQ(text(1.03125), "  1.0312E+00");      // 33/32
-    EXPECT_EQ(text(1.09375), "  1.0938E+00");      // 35/32
-    EXPECT_EQ(text(0.00390625), "  3.9062E-03");   // 2^-8
+    EXPECT_EQ(text(1.03125), "  1.0312E+00");     // 33/32
+    EXPECT_EQ(text(1.09375), "  1.0938E+00");     // 35/32
+    EXPECT_EQ(text(0.00390625), "  3.9062E-03");  // 2^-8
     EXPECT_EQ(text(123445000000.0), "  1.2344E+11");
     EXPECT_EQ(text(123455000000.0), "  1.2346E+11");
 }
@@ -66,10 +66,10 @@ TEST(real_text, values_beside_a_tie_round_towards_their_side)
     EXPECT_EQ(text(std::nextafter(12345.5, 0.0)), "  1.2345E+04");
     EXPECT_EQ(text(std::nextafter(12345.5, 1e9)), "  1.2346E+04");
     // Decimal ties that binary cannot hold: the stored double decides.
-    EXPECT_EQ(text(1.00005), "  1.0001E+00");   // stored above 1.00005
-    EXPECT_EQ(text(1.00015), "  1.0002E+00");   // stored above 1.00015
-    EXPECT_EQ(text(2.00025), "  2.0002E+00");   // stored below
-    EXPECT_EQ(text(0.30645), "  3.0645E-01");   // five digits, no rounding
+    EXPECT_EQ(text(1.00005), "  1.0001E+00");  // stored above 1.00005
+    EXPECT_EQ(text(1.00015), "  1.0002E+00");  // stored above 1.00015
+    EXPECT_EQ(text(2.00025), "  2.0002E+00");  // stored below
+    EXPECT_EQ(text(0.30645), "  3.0645E-01");  // five digits, no rounding
 }
 
 TEST(real_text, rounding_up_to_ten_moves_the_exponent)
@@ -135,7 +135,8 @@ TEST(real_text, every_decimal_exponent_has_its_field)
         int a = k < 0 ? -k : k;
         std::string want(a >= 100 ? "" : "E");
         want += k < 0 ? '-' : '+';
-        if (a < 10) want += '0';
+        if (a < 10)
+            want += '0';
         want += std::to_string(a);
         // 5 * 10^k stays in its decade even where subnormals round it.
         std::string literal(k < 308 ? "5e" : "1e");

@@ -22,11 +22,11 @@ TEST(work_share, golden_splits)
     const Case cases[] = {
         {{1, 1, 1, 1, 1, 1, 1, 1}, 2, {0, 4, 8}},
         {{1, 1, 1, 1, 1, 1, 1, 1}, 3, {0, 3, 5, 8}},
-        {{9, 1, 1, 1, 1, 1, 1, 1}, 2, {0, 1, 8}},   // one large piece alone
+        {{9, 1, 1, 1, 1, 1, 1, 1}, 2, {0, 1, 8}},  // one large piece alone
         {{1, 1, 1, 1, 1, 1, 1, 9}, 2, {0, 7, 8}},
-        {{5, 0, 5}, 4, {0, 0, 1, 2, 3}},            // middles 2.5, 5, 7.5 of 10: ranks 1, 2, 3
-        {{1, 2}, 5, {0, 1, 1, 1, 2, 2}},            // more ranks than pieces
-        {{0, 0, 0, 0}, 2, {0, 2, 4}},               // no weight: by count
+        {{5, 0, 5}, 4, {0, 0, 1, 2, 3}},  // middles 2.5, 5, 7.5 of 10: ranks 1, 2, 3
+        {{1, 2}, 5, {0, 1, 1, 1, 2, 2}},  // more ranks than pieces
+        {{0, 0, 0, 0}, 2, {0, 2, 4}},     // no weight: by count
         {{}, 3, {0, 0, 0, 0}},
         {{7}, 1, {0, 1}},
     };
@@ -51,7 +51,8 @@ TEST(work_share, random_weights_stay_within_one_piece_of_an_equal_share)
         const double total = std::accumulate(w.begin(), w.end(), 0.0);
         const double largest = w.empty() ? 0 : *std::max_element(w.begin(), w.end());
         for (std::int32_t r = 0; r < nprocs; ++r) {
-            const double load = std::accumulate(w.begin() + first[r], w.begin() + first[r + 1], 0.0);
+            const double load =
+                std::accumulate(w.begin() + first[r], w.begin() + first[r + 1], 0.0);
             EXPECT_LE(load, total / nprocs + largest * (1 + 1e-12));
         }
     }

@@ -10,7 +10,10 @@
 
 namespace {
 
-bool same(const CellKey& a, const CellKey& b) { return a.word1 == b.word1 && a.word2 == b.word2; }
+bool same(const CellKey& a, const CellKey& b)
+{
+    return a.word1 == b.word1 && a.word2 == b.word2;
+}
 
 class CxxHelpers : public testing::Test {
 protected:
@@ -50,7 +53,8 @@ TEST_F(CxxHelpers, navigation_returns_new_keys_and_leaves_the_argument)
     EXPECT_TRUE(same(cellkeys::truncated(key, 2), CellKey{53, 67108864}));
     EXPECT_TRUE(same(key, CellKey{245, 100663296}));
     EXPECT_TRUE(same(cellkeys::next_cell_at(key, 1), CellKey{6, 100663296}));
-    EXPECT_TRUE(same(cellkeys::prev_cell_at(cellkeys::next_cell_at(key, 1), 1), CellKey{5, 100663296}));
+    EXPECT_TRUE(
+        same(cellkeys::prev_cell_at(cellkeys::next_cell_at(key, 1), 1), CellKey{5, 100663296}));
     EXPECT_TRUE(same(cellkeys::prev_cell(cellkeys::next_cell(key)), key));
     EXPECT_EQ(cellkeys::collate_at(key, cellkeys::truncated(key, 1), 1), 0);
     EXPECT_EQ(cellkeys::collate(key, cellkeys::truncated(key, 1)), 1);
@@ -61,7 +65,8 @@ TEST_F(CxxHelpers, axis_neighbour_steps_one_cell_and_wraps)
     const CellKey key = cellkeys::from_ijk(3, 5, 3, 6);
     EXPECT_TRUE(same(cellkeys::axis_neighbour(key, 1, 1), cellkeys::from_ijk(3, 6, 3, 6)));
     EXPECT_TRUE(same(cellkeys::axis_neighbour(key, 2, -1), cellkeys::from_ijk(3, 5, 2, 6)));
-    EXPECT_TRUE(same(cellkeys::axis_neighbour(cellkeys::from_ijk(3, 7, 0, 0), 1, 1), cellkeys::from_ijk(3, 0, 0, 0)));
+    EXPECT_TRUE(same(cellkeys::axis_neighbour(cellkeys::from_ijk(3, 7, 0, 0), 1, 1),
+                     cellkeys::from_ijk(3, 0, 0, 0)));
     EXPECT_TRUE(same(cellkeys::axis_neighbour(key, 4, 1), key));
 }
 

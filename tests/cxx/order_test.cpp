@@ -14,7 +14,8 @@ namespace {
 
 // Every key of levels 0..depth in depth-first pre-order, children in
 // octant order, built digit by digit with plain arithmetic.
-void pre_order(std::int32_t word1, std::int32_t level, std::int32_t depth, std::vector<CellKey>& out)
+void pre_order(std::int32_t word1, std::int32_t level, std::int32_t depth,
+               std::vector<CellKey>& out)
 {
     out.push_back(CellKey{word1, level << 25});
     if (level == depth)

@@ -127,8 +127,9 @@ TEST_F(InScratchDir, binary_file_holds_framed_records_in_the_converter_order)
     EXPECT_EQ(r[3].size(), 32u);
     EXPECT_EQ(values<std::int32_t>(r[4]), f.level);
     const std::vector<const std::vector<double>*> arrays = {
-        &f.x, &f.y, &f.z, &f.size, &f.density, &f.energy, &f.temperature, &f.pressure,
-        &f.momentum[0], &f.momentum[1], &f.momentum[2], &f.species[0], &f.species[1]};
+        &f.x,           &f.y,           &f.z,         &f.size,        &f.density,
+        &f.energy,      &f.temperature, &f.pressure,  &f.momentum[0], &f.momentum[1],
+        &f.momentum[2], &f.species[0],  &f.species[1]};
     for (std::size_t a = 0; a < arrays.size(); ++a) {
         const std::vector<double> got = values<double>(r[5 + a]);
         ASSERT_EQ(got.size(), 2u);
@@ -143,9 +144,9 @@ TEST_F(InScratchDir, text_file_reads_back_to_the_same_values)
     // Enough cells that a record runs over several lines.
     for (int i = 0; i < 20; ++i) {
         f.level.push_back(i % 19);
-        for (auto* v : {&f.x, &f.y, &f.z, &f.size, &f.density, &f.energy, &f.temperature,
-                        &f.pressure, &f.momentum[0], &f.momentum[1], &f.momentum[2],
-                        &f.species[0], &f.species[1]})
+        for (auto* v :
+             {&f.x, &f.y, &f.z, &f.size, &f.density, &f.energy, &f.temperature, &f.pressure,
+              &f.momentum[0], &f.momentum[1], &f.momentum[2], &f.species[0], &f.species[1]})
             v->push_back(std::ldexp(1.0 + i / 7.0, i - 10));
     }
     ASSERT_EQ(solver::write_result("r.res", false, header(), f), 0);
@@ -164,8 +165,9 @@ TEST_F(InScratchDir, text_file_reads_back_to_the_same_values)
     EXPECT_EQ(lines[3].size(), 4u);
     // Records 5 onward: 22 values each, over 4 lines of at most 6.
     const std::vector<const std::vector<double>*> arrays = {
-        &f.x, &f.y, &f.z, &f.size, &f.density, &f.energy, &f.temperature, &f.pressure,
-        &f.momentum[0], &f.momentum[1], &f.momentum[2], &f.species[0], &f.species[1]};
+        &f.x,           &f.y,           &f.z,         &f.size,        &f.density,
+        &f.energy,      &f.temperature, &f.pressure,  &f.momentum[0], &f.momentum[1],
+        &f.momentum[2], &f.species[0],  &f.species[1]};
     ASSERT_EQ(lines.size(), 4u + 4u * (1 + arrays.size()));
     auto record = [&](std::size_t r) {
         std::vector<std::string> all;
@@ -247,8 +249,7 @@ TEST(Fields, energy_momentum_and_species_agree_with_density_and_pressure)
             m2 += f.momentum[a][i] * f.momentum[a][i];
         for (const auto& s : f.species)
             species += s[i];
-        EXPECT_NEAR(f.energy[i],
-                    f.pressure[i] / (solver::gamma_gas - 1) + 0.5 * m2 / rho, 1e-12);
+        EXPECT_NEAR(f.energy[i], f.pressure[i] / (solver::gamma_gas - 1) + 0.5 * m2 / rho, 1e-12);
         EXPECT_NEAR(f.temperature[i], f.pressure[i] / rho, 1e-12);
         EXPECT_NEAR(species, rho, 1e-12);
         const double dx = f.x[i] - 0.5, dy = f.y[i] - 0.5, dz = f.z[i] - 0.5;

@@ -127,16 +127,29 @@ TEST(rng_unusable_saved_table, normal_deviates_end_on_every_state_a_load_can_pro
 {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double words[] = {nan, -nan, inf, -inf, -0.0, 0.0, 1.0 / 16777216.0, 0.5,
-                            1.0 - 1.0 / 16777216.0, 1.0, -0.25, 0.3, 1e-300,
-                            std::numeric_limits<double>::denorm_min(), 1e300};
+    const double words[] = {nan,
+                            -nan,
+                            inf,
+                            -inf,
+                            -0.0,
+                            0.0,
+                            1.0 / 16777216.0,
+                            0.5,
+                            1.0 - 1.0 / 16777216.0,
+                            1.0,
+                            -0.25,
+                            0.3,
+                            1e-300,
+                            std::numeric_limits<double>::denorm_min(),
+                            1e300};
     struct Integers {
         double i, j, c;
     };
-    const Integers integers[] = {{97, 33, 362436}, {1, 1, 0},     {97, 97, 16777212}, {0, 33, 5},
-                                 {98, 33, 5},      {97, 33, -1},  {97, 33, 16777213},
-                                 {-2147483648.0, 2147483647.0, 4294967296.0}, {nan, inf, -inf},
-                                 {96.5, 32.5, 2.5}};
+    const Integers integers[] = {{97, 33, 362436},   {1, 1, 0},
+                                 {97, 97, 16777212}, {0, 33, 5},
+                                 {98, 33, 5},        {97, 33, -1},
+                                 {97, 33, 16777213}, {-2147483648.0, 2147483647.0, 4294967296.0},
+                                 {nan, inf, -inf},   {96.5, 32.5, 2.5}};
     std::vector<double> grid(100);
     for (int k = 0; k < 97; ++k)
         grid[k] = (k * 7919 % 16777216) / 16777216.0;
@@ -150,8 +163,9 @@ TEST(rng_unusable_saved_table, normal_deviates_end_on_every_state_a_load_can_pro
                 saved[97] = n.i;
                 saved[98] = n.j;
                 saved[99] = n.c;
-                SCOPED_TRACE(testing::Message() << "word " << word << (whole ? " everywhere" : " at 97 and 33")
-                                                << ", integers " << n.i << " " << n.j << " " << n.c);
+                SCOPED_TRACE(testing::Message()
+                             << "word " << word << (whole ? " everywhere" : " at 97 and 33")
+                             << ", integers " << n.i << " " << n.j << " " << n.c);
                 expect_both_streams_draw_sound_deviates(saved, 100);
             }
 }

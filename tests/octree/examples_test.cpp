@@ -9,7 +9,8 @@
 
 using octree_model::Found;
 
-TEST(TreeRefine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses) {
+TEST(TreeRefine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses)
+{
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({5});
@@ -30,7 +31,8 @@ TEST(TreeRefine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses) {
     EXPECT_EQ(tree.parent, before.parent);
 }
 
-TEST(TreeRefine, LevelThreeKeyTakesThreeCallsOneLevelEach) {
+TEST(TreeRefine, LevelThreeKeyTakesThreeCallsOneLevelEach)
+{
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({5, 6, 3});  // (245, 100663296)
@@ -48,7 +50,8 @@ TEST(TreeRefine, LevelThreeKeyTakesThreeCallsOneLevelEach) {
     EXPECT_EQ(tree.count, 4);
 }
 
-TEST(TreeRefine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill) {
+TEST(TreeRefine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill)
+{
     Tree tree(10);
     tree.reset_to_o();
     for (int d = 0; d < 8; ++d) {
@@ -60,7 +63,8 @@ TEST(TreeRefine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill) {
     EXPECT_EQ(tree.state_at(1, 2), 'N');
 }
 
-TEST(TreeRefineFill, DeeperLevelContinuesThroughSlotZero) {
+TEST(TreeRefineFill, DeeperLevelContinuesThroughSlotZero)
+{
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({4});
@@ -76,7 +80,8 @@ TEST(TreeRefineFill, DeeperLevelContinuesThroughSlotZero) {
     EXPECT_EQ(tree.count, 3);
 }
 
-TEST(TreeRefineFill, NewSlotsTakeTheFillLetter) {
+TEST(TreeRefineFill, NewSlotsTakeTheFillLetter)
+{
     Tree tree(10);
     tree.reset();
     EXPECT_EQ(tree.refine_fill(key_of({1}), 1, 'P'), 'P');
@@ -87,7 +92,8 @@ TEST(TreeRefineFill, NewSlotsTakeTheFillLetter) {
     EXPECT_EQ(tree.refine(key_of({1, 3})), 'P');
 }
 
-TEST(TreeRefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode) {
+TEST(TreeRefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode)
+{
     Tree tree(10);
     tree.reset();
     const CellKey key = key_of({3});
@@ -98,7 +104,8 @@ TEST(TreeRefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode) {
     EXPECT_EQ(tree.lookup(key), (Found{'N', 1, 2}));
 }
 
-TEST(TreeRefine, LevelZeroKeyActsOnRootSlotOfFirstDigit) {
+TEST(TreeRefine, LevelZeroKeyActsOnRootSlotOfFirstDigit)
+{
     Tree tree(10);
     tree.reset();
     EXPECT_EQ(tree.refine(CellKey{0, 0}), 'N');
@@ -110,7 +117,8 @@ TEST(TreeRefine, LevelZeroKeyActsOnRootSlotOfFirstDigit) {
     EXPECT_EQ(tree.child_at(1, 5), 3);
 }
 
-TEST(TreeLookup, FreshTreeAnswersFreeLeafAtLevelOne) {
+TEST(TreeLookup, FreshTreeAnswersFreeLeafAtLevelOne)
+{
     Tree tree(4);
     tree.reset();
     EXPECT_EQ(tree.lookup(key_of({7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7})),
@@ -118,7 +126,8 @@ TEST(TreeLookup, FreshTreeAnswersFreeLeafAtLevelOne) {
     EXPECT_EQ(tree.lookup(key_of({0})), (Found{'U', 1, 0}));
 }
 
-TEST(TreeLookup, FinerKeyFindsValueOfContainingCell) {
+TEST(TreeLookup, FinerKeyFindsValueOfContainingCell)
+{
     Tree tree(4);
     tree.reset();
     EXPECT_EQ(tree.put(key_of({6}), -123456), 'N');
@@ -127,7 +136,8 @@ TEST(TreeLookup, FinerKeyFindsValueOfContainingCell) {
     EXPECT_EQ(tree.lookup(key_of({5, 2, 7})), (Found{'U', 1, 0}));
 }
 
-TEST(TreeValues, OnlyReplaceChangesAStoredValue) {
+TEST(TreeValues, OnlyReplaceChangesAStoredValue)
+{
     Tree tree(4);
     tree.reset();
     const CellKey key = key_of({2});
@@ -140,7 +150,8 @@ TEST(TreeValues, OnlyReplaceChangesAStoredValue) {
     EXPECT_EQ(tree.state_at(1, 2), 'T');
 }
 
-TEST(TreeValues, OLeafTakesValueOnlyThroughPutValue) {
+TEST(TreeValues, OLeafTakesValueOnlyThroughPutValue)
+{
     Tree tree(4);
     tree.reset_to_o();
     const CellKey key = key_of({1, 1});
@@ -151,7 +162,8 @@ TEST(TreeValues, OLeafTakesValueOnlyThroughPutValue) {
     EXPECT_EQ(tree.lookup(key), (Found{'T', 1, 5}));
 }
 
-TEST(TreeValues, ReplaceOnFreeLeafAnswersU) {
+TEST(TreeValues, ReplaceOnFreeLeafAnswersU)
+{
     Tree tree(4);
     tree.reset();
     EXPECT_EQ(tree.replace(key_of({4}), 9), 'U');
@@ -159,7 +171,8 @@ TEST(TreeValues, ReplaceOnFreeLeafAnswersU) {
     EXPECT_EQ(tree.child_at(1, 4), 0);
 }
 
-TEST(TreeOwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites) {
+TEST(TreeOwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites)
+{
     Tree tree(6);
     tree.reset();
     const CellKey key = key_of({3, 1});
@@ -177,7 +190,8 @@ TEST(TreeOwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites) {
     EXPECT_EQ(tree.child_at(2, 1), 3);
 }
 
-TEST(TreeMark, PLeafRefusedByRefinePutAndReplace) {
+TEST(TreeMark, PLeafRefusedByRefinePutAndReplace)
+{
     Tree tree(6);
     tree.reset();
     const CellKey key = key_of({0, 4});
@@ -190,7 +204,8 @@ TEST(TreeMark, PLeafRefusedByRefinePutAndReplace) {
     EXPECT_EQ(tree.count, 1);
 }
 
-TEST(TreeMark, HiddenSubtreeComesBackWhenNIsWrittenBack) {
+TEST(TreeMark, HiddenSubtreeComesBackWhenNIsWrittenBack)
+{
     Tree tree(6);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({7})), 'N');
@@ -201,7 +216,8 @@ TEST(TreeMark, HiddenSubtreeComesBackWhenNIsWrittenBack) {
     EXPECT_EQ(tree.lookup(key_of({7, 2})), (Found{'T', 2, 99}));
 }
 
-TEST(TreeUnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE) {
+TEST(TreeUnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE)
+{
     Tree tree(6);
     tree.reset();
     const CellKey key = key_of({6});
@@ -217,7 +233,8 @@ TEST(TreeUnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE) {
     EXPECT_EQ(tree.state_at(1, 6), 'N');
 }
 
-TEST(TreeReset, LeavesRowsAboveTheRootUntouched) {
+TEST(TreeReset, LeavesRowsAboveTheRootUntouched)
+{
     Tree tree(4);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({1})), 'N');

@@ -12,7 +12,8 @@
 
 namespace {
 
-void expect_same_arrays(const Tree& a, const Tree& b) {
+void expect_same_arrays(const Tree& a, const Tree& b)
+{
     EXPECT_EQ(a.count, b.count);
     EXPECT_EQ(a.parent, b.parent);
     EXPECT_EQ(a.child, b.child);
@@ -26,8 +27,11 @@ struct Guarded {
     static constexpr char guard_byte = '#';
 
     explicit Guarded(std::int32_t rows)
-        : capacity(rows), pbuf(rows + 2 * pad, guard_word), cbuf(8 * rows + 2 * pad, guard_word),
-          sbuf(8 * rows + 2 * pad, guard_byte) {
+        : capacity(rows),
+          pbuf(rows + 2 * pad, guard_word),
+          cbuf(8 * rows + 2 * pad, guard_word),
+          sbuf(8 * rows + 2 * pad, guard_byte)
+    {
         ck_fill_tables();
         tree_reset(parent(), child(), state(), &capacity, &count);
     }
@@ -35,7 +39,8 @@ struct Guarded {
     std::int32_t* child() { return cbuf.data() + pad; }
     char* state() { return sbuf.data() + pad; }
 
-    void expect_guards_intact() const {
+    void expect_guards_intact() const
+    {
         for (int i = 0; i < pad; ++i) {
             EXPECT_EQ(pbuf[i], guard_word);
             EXPECT_EQ(pbuf[pbuf.size() - 1 - i], guard_word);
@@ -46,7 +51,8 @@ struct Guarded {
         }
     }
     // Every key routine once with `key`; returns the statuses in call order.
-    std::vector<char> call_all(const CellKey& key, std::int32_t level) {
+    std::vector<char> call_all(const CellKey& key, std::int32_t level)
+    {
         std::vector<char> out;
         char status = '?';
         std::int32_t value = 5, found_level = -1, found = -1;
@@ -79,7 +85,8 @@ const std::vector<char> all_refused(7, 'E');
 
 }  // namespace
 
-TEST(TreeFull, RefiningCallIsRefusedAndChangesNothing) {
+TEST(TreeFull, RefiningCallIsRefusedAndChangesNothing)
+{
     Tree tree(2);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({3})), 'N');
@@ -95,7 +102,8 @@ TEST(TreeFull, RefiningCallIsRefusedAndChangesNothing) {
     EXPECT_EQ(tree.put(key_of({3, 1}), 9), 'N');
 }
 
-TEST(TreeFull, CountOutsideOneToCapacityIsRefused) {
+TEST(TreeFull, CountOutsideOneToCapacityIsRefused)
+{
     for (std::int32_t bad : {0, -1, INT32_MIN, 3, INT32_MAX}) {
         Tree tree(3);
         tree.reset();
@@ -107,7 +115,8 @@ TEST(TreeFull, CountOutsideOneToCapacityIsRefused) {
     }
 }
 
-TEST(TreeRefineFill, LevelTwentyIsTheDeepestWalk) {
+TEST(TreeRefineFill, LevelTwentyIsTheDeepestWalk)
+{
     Tree tree(30);
     tree.reset();
     const CellKey key = key_of({6});
@@ -123,7 +132,8 @@ TEST(TreeRefineFill, LevelTwentyIsTheDeepestWalk) {
     expect_same_arrays(tree, before);
 }
 
-TEST(TreeGuards, KeyLevelFieldAboveTwentyIsRefusedEverywhere) {
+TEST(TreeGuards, KeyLevelFieldAboveTwentyIsRefusedEverywhere)
+{
     Guarded tree(4);
     for (std::int32_t level : {21, 30, 63}) {
         std::vector<char> got = tree.call_all(CellKey{0, level * 33554432}, 1);
@@ -134,7 +144,8 @@ TEST(TreeGuards, KeyLevelFieldAboveTwentyIsRefusedEverywhere) {
     tree.expect_guards_intact();
 }
 
-TEST(TreeGuards, NSlotNamingNoRowStopsTheWalk) {
+TEST(TreeGuards, NSlotNamingNoRowStopsTheWalk)
+{
     for (std::int32_t bad : {0, -1, 5, 1000000, INT32_MIN}) {
         Guarded tree(4);
         std::int32_t value = bad;
@@ -154,7 +165,8 @@ TEST(TreeGuards, NSlotNamingNoRowStopsTheWalk) {
     }
 }
 
-TEST(TreeGuards, FillLetterNLeavesSlotsThatStopLaterWalks) {
+TEST(TreeGuards, FillLetterNLeavesSlotsThatStopLaterWalks)
+{
     Guarded tree(4);
     char fill = 'N';
     std::int32_t level = 1;
@@ -166,17 +178,19 @@ TEST(TreeGuards, FillLetterNLeavesSlotsThatStopLaterWalks) {
     tree.expect_guards_intact();
 }
 
-TEST(TreeGuards, MalformedWordsStayInsideTheArrays) {
+TEST(TreeGuards, MalformedWordsStayInsideTheArrays)
+{
     Guarded tree(8);
-    for (const CellKey key : {CellKey{-1, 1 * 33554432}, CellKey{-1, 10 * 33554432},
-                              CellKey{INT32_MIN, 18 * 33554432}, CellKey{-1, 20 * 33554432},
-                              CellKey{-1, -1}, CellKey{7, INT32_MIN}}) {
+    for (const CellKey key :
+         {CellKey{-1, 1 * 33554432}, CellKey{-1, 10 * 33554432}, CellKey{INT32_MIN, 18 * 33554432},
+          CellKey{-1, 20 * 33554432}, CellKey{-1, -1}, CellKey{7, INT32_MIN}}) {
         tree.call_all(key, 5);
     }
     tree.expect_guards_intact();
 }
 
-TEST(TreeGuards, ArraysWithoutRowsAreNeverTouched) {
+TEST(TreeGuards, ArraysWithoutRowsAreNeverTouched)
+{
     for (std::int32_t capacity : {0, -3}) {
         std::int32_t count = 77;
         tree_reset(nullptr, nullptr, nullptr, &capacity, &count);

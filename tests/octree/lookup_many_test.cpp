@@ -23,7 +23,8 @@ constexpr char guard_byte = '#';
 
 // A tree grown by random refines, values, fills and marks, a few of its "N"
 // slots then pointed outside the arrays.
-Tree random_tree(std::uint32_t seed, std::int32_t rows, int max_level) {
+Tree random_tree(std::uint32_t seed, std::int32_t rows, int max_level)
+{
     std::mt19937 rng(seed);
     Tree tree(rows);
     tree.reset();
@@ -40,8 +41,7 @@ Tree random_tree(std::uint32_t seed, std::int32_t rows, int max_level) {
         } else if (op < 85) {
             tree.put(key, static_cast<std::int32_t>(rng()));
         } else if (op < 92) {
-            tree.refine_fill(key, static_cast<std::int32_t>(digits.size()) + 1,
-                             "TOPUx"[rng() % 5]);
+            tree.refine_fill(key, static_cast<std::int32_t>(digits.size()) + 1, "TOPUx"[rng() % 5]);
         } else {
             tree.mark(key, letters[rng() % letters.size()]);
         }
@@ -56,7 +56,8 @@ Tree random_tree(std::uint32_t seed, std::int32_t rows, int max_level) {
 }
 
 // Keys of every kind the routine may meet; slot i of the key array is key i.
-std::vector<std::int32_t> random_keys(std::uint32_t seed, int count) {
+std::vector<std::int32_t> random_keys(std::uint32_t seed, int count)
+{
     std::mt19937 rng(seed);
     std::vector<std::int32_t> keys;
     for (int i = 0; i < count; ++i) {
@@ -81,7 +82,8 @@ std::vector<std::int32_t> random_keys(std::uint32_t seed, int count) {
 
 // The keys sorted by their digits, level 1 first: path order, as a solver
 // would pass the cells of a sweep.
-std::vector<std::int32_t> in_path_order(const std::vector<std::int32_t>& keys) {
+std::vector<std::int32_t> in_path_order(const std::vector<std::int32_t>& keys)
+{
     std::vector<std::pair<std::uint64_t, CellKey>> sorted;
     for (std::size_t s = 0; s < keys.size() / 2; ++s) {
         const CellKey key{keys[2 * s], keys[2 * s + 1]};
@@ -106,7 +108,8 @@ std::vector<std::int32_t> in_path_order(const std::vector<std::int32_t>& keys) {
 // Compares tree_lookup_many over the first n keys with single lookups, and
 // checks that nothing outside the n entries of each output was written.
 void expect_same_as_single_lookups(const Tree& tree, const std::vector<std::int32_t>& keys,
-                                   std::int32_t n) {
+                                   std::int32_t n)
+{
     std::vector<std::int32_t> levels(n + 2 * pad, guard_word), values(n + 2 * pad, guard_word);
     std::vector<char> statuses(n + 2 * pad, guard_byte);
     tree_lookup_many(tree.child.data(), tree.state.data(), &tree.capacity, &n, keys.data(),
@@ -129,7 +132,8 @@ void expect_same_as_single_lookups(const Tree& tree, const std::vector<std::int3
 
 }  // namespace
 
-TEST(TreeLookupMany, AnswersAsSingleLookupsOnRandomTreesInAnyOrder) {
+TEST(TreeLookupMany, AnswersAsSingleLookupsOnRandomTreesInAnyOrder)
+{
     struct Case {
         std::uint32_t seed;
         std::int32_t rows;
@@ -173,14 +177,15 @@ TEST(TreeLookupMany, AnswersAsSingleLookupsOnRandomTreesInAnyOrder) {
     }
 }
 
-TEST(TreeLookupMany, RefusesEveryKeyOfArraysWithoutRowsAndWritesNothingForNoKeys) {
+TEST(TreeLookupMany, RefusesEveryKeyOfArraysWithoutRowsAndWritesNothingForNoKeys)
+{
     const std::vector<std::int32_t> keys = random_keys(7, 20);
     for (std::int32_t capacity : {0, -3}) {
         std::int32_t n = 10;
         std::vector<std::int32_t> levels(n, -7), values(n, -7);
         std::vector<char> statuses(n, '?');
-        tree_lookup_many(nullptr, nullptr, &capacity, &n, keys.data(), levels.data(),
-                         values.data(), statuses.data());
+        tree_lookup_many(nullptr, nullptr, &capacity, &n, keys.data(), levels.data(), values.data(),
+                         statuses.data());
         EXPECT_EQ(levels, std::vector<std::int32_t>(n, 0));
         EXPECT_EQ(values, std::vector<std::int32_t>(n, 0));
         EXPECT_EQ(statuses, std::vector<char>(n, 'E'));

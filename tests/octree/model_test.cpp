@@ -24,7 +24,8 @@ struct Scenario {
     int resets_per_mille;  // chance of a reset (two thirds "U", one third "O")
 };
 
-void run(const Scenario& sc) {
+void run(const Scenario& sc)
+{
     std::mt19937 rng(sc.seed);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
 
@@ -92,8 +93,7 @@ void run(const Scenario& sc) {
                 letter = 'N';
             }
             what = "mark";
-            ASSERT_EQ(tree.mark(key, letter), model.mark_slot(digits, letter))
-                << "step " << step;
+            ASSERT_EQ(tree.mark(key, letter), model.mark_slot(digits, letter)) << "step " << step;
         }
         ASSERT_EQ(tree.count, model.count()) << what << " at step " << step;
         ASSERT_EQ(tree.parent, model.parent_array()) << what << " at step " << step;
@@ -104,19 +104,23 @@ void run(const Scenario& sc) {
 
 }  // namespace
 
-TEST(TreeAgainstModel, ShallowNarrowTreeFillsToCapacity) {
+TEST(TreeAgainstModel, ShallowNarrowTreeFillsToCapacity)
+{
     run({1, 40, 4, 2, 3000, 3});
 }
 
-TEST(TreeAgainstModel, AllDigitsModerateDepth) {
+TEST(TreeAgainstModel, AllDigitsModerateDepth)
+{
     run({2, 200, 3, 8, 3000, 10});
 }
 
-TEST(TreeAgainstModel, DeepKeysAcrossBothWords) {
+TEST(TreeAgainstModel, DeepKeysAcrossBothWords)
+{
     run({3, 120, 18, 2, 3000, 5});
 }
 
-TEST(TreeAgainstModel, SeveralSeedsSmallTrees) {
+TEST(TreeAgainstModel, SeveralSeedsSmallTrees)
+{
     for (std::uint32_t seed = 10; seed < 20; ++seed) {
         run({seed, 25, 3, 3, 600, 30});
         if (testing::Test::HasFatalFailure()) {

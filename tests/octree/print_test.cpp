@@ -9,7 +9,8 @@
 
 namespace {
 
-std::string printed(const Tree& tree, std::int32_t count) {
+std::string printed(const Tree& tree, std::int32_t count)
+{
     testing::internal::CaptureStdout();
     tree_print(tree.parent.data(), tree.child.data(), tree.state.data(), &tree.capacity, &count);
     return testing::internal::GetCapturedStdout();
@@ -17,7 +18,8 @@ std::string printed(const Tree& tree, std::int32_t count) {
 
 }  // namespace
 
-TEST(TreePrint, FreshTreeGivesCountLineAndRootLine) {
+TEST(TreePrint, FreshTreeGivesCountLineAndRootLine)
+{
     Tree tree(3);
     tree.reset();
     EXPECT_EQ(printed(tree, tree.count),
@@ -25,7 +27,8 @@ TEST(TreePrint, FreshTreeGivesCountLineAndRootLine) {
               "     1     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0\n");
 }
 
-TEST(TreePrint, ZeroOrNegativeCountGivesOnlyTheCountLine) {
+TEST(TreePrint, ZeroOrNegativeCountGivesOnlyTheCountLine)
+{
     Tree tree(3);
     tree.reset();
     EXPECT_EQ(printed(tree, 0), "     0\n");
@@ -34,7 +37,8 @@ TEST(TreePrint, ZeroOrNegativeCountGivesOnlyTheCountLine) {
     EXPECT_EQ(printed(tree, -100000), "******\n");
 }
 
-TEST(TreePrint, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth) {
+TEST(TreePrint, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth)
+{
     Tree tree(4);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({2})), 'N');
@@ -56,7 +60,8 @@ TEST(TreePrint, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth) {
               "     3     2 U     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0\n");
 }
 
-TEST(TreePrint, CountAboveCapacityPrintsOnlyTheRowsThatExist) {
+TEST(TreePrint, CountAboveCapacityPrintsOnlyTheRowsThatExist)
+{
     Tree tree(2);
     tree.reset();
     ASSERT_EQ(tree.refine(key_of({1})), 'N');

@@ -10,7 +10,8 @@
 #include <ostream>
 #include <vector>
 
-inline CellKey key_of(const octree_model::Cell& digits, int level = -1) {
+inline CellKey key_of(const octree_model::Cell& digits, int level = -1)
+{
     CellKey key;
     octree_model::key_words(digits, &key.word1, &key.word2, level);
     return key;
@@ -18,48 +19,55 @@ inline CellKey key_of(const octree_model::Cell& digits, int level = -1) {
 
 struct Tree {
     explicit Tree(std::int32_t rows)
-        : capacity(rows), parent(rows, -7), child(8 * rows, -7),
-          state(8 * rows, '?') {
+        : capacity(rows), parent(rows, -7), child(8 * rows, -7), state(8 * rows, '?')
+    {
         ck_fill_tables();
     }
 
     void reset() { tree_reset(parent.data(), child.data(), state.data(), &capacity, &count); }
-    void reset_to_o() {
+    void reset_to_o()
+    {
         tree_reset_to_o(parent.data(), child.data(), state.data(), &capacity, &count);
     }
-    char refine(const CellKey& key) {
+    char refine(const CellKey& key)
+    {
         char status = '?';
-        tree_refine(parent.data(), child.data(), state.data(), &capacity, &count, &key,
-                    &status);
+        tree_refine(parent.data(), child.data(), state.data(), &capacity, &count, &key, &status);
         return status;
     }
-    char refine_fill(const CellKey& key, std::int32_t level, char fill) {
-        tree_refine_fill(parent.data(), child.data(), state.data(), &capacity, &count, &key,
-                         &level, &fill);
+    char refine_fill(const CellKey& key, std::int32_t level, char fill)
+    {
+        tree_refine_fill(parent.data(), child.data(), state.data(), &capacity, &count, &key, &level,
+                         &fill);
         return fill;
     }
-    char put(const CellKey& key, std::int32_t value) {
+    char put(const CellKey& key, std::int32_t value)
+    {
         char status = '?';
         tree_put_value(child.data(), state.data(), &capacity, &key, &value, &status);
         return status;
     }
-    char put_if_free(const CellKey& key, std::int32_t value) {
+    char put_if_free(const CellKey& key, std::int32_t value)
+    {
         char status = '?';
         tree_put_value_if_free(child.data(), state.data(), &capacity, &key, &value, &status);
         return status;
     }
-    char replace(const CellKey& key, std::int32_t value) {
+    char replace(const CellKey& key, std::int32_t value)
+    {
         char status = '?';
         tree_replace_value(child.data(), state.data(), &capacity, &key, &value, &status);
         return status;
     }
-    octree_model::Found lookup(const CellKey& key) const {
+    octree_model::Found lookup(const CellKey& key) const
+    {
         octree_model::Found found{'?', -1, -1};
         tree_lookup(child.data(), state.data(), &capacity, &key, &found.level, &found.value,
                     &found.status);
         return found;
     }
-    char mark(const CellKey& key, char letter) {
+    char mark(const CellKey& key, char letter)
+    {
         tree_mark_slot(child.data(), state.data(), &capacity, &key, &letter);
         return letter;
     }
@@ -75,7 +83,8 @@ struct Tree {
 };
 
 namespace octree_model {
-inline void PrintTo(const Found& f, std::ostream* os) {
+inline void PrintTo(const Found& f, std::ostream* os)
+{
     *os << "{'" << f.status << "', level " << f.level << ", value " << f.value << "}";
 }
 }  // namespace octree_model

@@ -9,9 +9,10 @@
 
 int main(void)
 {
-    const char *joined = STR(CELLKEYS_VERSION_MAJOR) "." STR(CELLKEYS_VERSION_MINOR) "." STR(
-        CELLKEYS_VERSION_PATCH);
-    if (strcmp(CELLKEYS_VERSION_STRING, PROJECT_VERSION_TEXT) != 0 || strcmp(joined, PROJECT_VERSION_TEXT) != 0) {
+    const char* joined =
+        STR(CELLKEYS_VERSION_MAJOR) "." STR(CELLKEYS_VERSION_MINOR) "." STR(CELLKEYS_VERSION_PATCH);
+    if (strcmp(CELLKEYS_VERSION_STRING, PROJECT_VERSION_TEXT) != 0 ||
+        strcmp(joined, PROJECT_VERSION_TEXT) != 0) {
         fprintf(stderr, "header says %s (%s), project says %s\n", CELLKEYS_VERSION_STRING, joined,
                 PROJECT_VERSION_TEXT);
         return 1;

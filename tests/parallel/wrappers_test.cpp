@@ -24,7 +24,10 @@ int world_rank = 0;
 const void* const garbage = reinterpret_cast<const void*>(std::uintptr_t{0xdeadbeef});
 
 // Doubles that name their origin, their destination and their position.
-double tagged(int from, int to, int k) { return 1000.0 * from + 10.0 * to + k + 0.5; }
+double tagged(int from, int to, int k)
+{
+    return 1000.0 * from + 10.0 * to + k + 0.5;
+}
 
 }  // namespace
 
@@ -195,8 +198,8 @@ class FailurePrinter : public testing::EmptyTestEventListener {
     void OnTestPartResult(const testing::TestPartResult& result) override
     {
         if (result.failed())
-            std::printf("rank %d: %s:%d: %s\n", world_rank, result.file_name(), result.line_number(),
-                        result.summary());
+            std::printf("rank %d: %s:%d: %s\n", world_rank, result.file_name(),
+                        result.line_number(), result.summary());
     }
 };
 

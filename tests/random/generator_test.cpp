@@ -109,7 +109,7 @@ TEST(rng_generator, out_of_range_loaded_state_is_reseeded_before_drawing)
     rng_seed(&seed1, &seed2);
     const double reference = rng_draw(&unused_arg);
     const double bad_states[][3] = {
-        {0.0, 33.0, 0.0}, {98.0, 33.0, 0.0}, {97.0, -1.0, 0.0},
+        {0.0, 33.0, 0.0},   {98.0, 33.0, 0.0},        {97.0, -1.0, 0.0},
         {97.0, 33.0, -1.0}, {97.0, 33.0, 16777213.0}, {-2147483648.0, 33.0, 0.0},
     };
     for (const auto& bad : bad_states) {

@@ -11,7 +11,10 @@ namespace {
 
 const std::int32_t arg = 0;
 
-double normal_cdf(double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }
+double normal_cdf(double x)
+{
+    return 0.5 * std::erfc(-x / std::sqrt(2.0));
+}
 
 struct Moments {
     double mean, variance, lag1_correlation, chi2;

@@ -26,15 +26,29 @@ inline std::array<std::int32_t, 52> make_tables()
     t[31] = 1;
     for (int k = 1; k <= 10; ++k)
         t[31 + k] = 8 * t[30 + k];
-    t[42] = 30; t[43] = 24; t[44] = 10; t[45] = 8; t[47] = 54; t[46] = t[47] + 6;
-    t[50] = 54; t[49] = 18; t[48] = t[49] + 2; t[51] = 28;
+    t[42] = 30;
+    t[43] = 24;
+    t[44] = 10;
+    t[45] = 8;
+    t[47] = 54;
+    t[46] = t[47] + 6;
+    t[50] = 54;
+    t[49] = 18;
+    t[48] = t[49] + 2;
+    t[51] = 28;
     return t;
 }
 // Not const, so that reads stay table reads as in the plain algorithms.
 inline std::array<std::int32_t, 52> tab = make_tables();
 
-inline std::int32_t level(Key k) { return k.w2 / tab[25]; }
-inline std::int32_t word(Key k, int w) { return w == 1 ? k.w1 : k.w2; }
+inline std::int32_t level(Key k)
+{
+    return k.w2 / tab[25];
+}
+inline std::int32_t word(Key k, int w)
+{
+    return w == 1 ? k.w1 : k.w2;
+}
 
 // Digits 1..n into d[1..]; one digit of a word is taken even if its share is 0.
 inline void unpack(Key key, int n, std::int32_t* d)
@@ -79,9 +93,13 @@ inline Key from_ijk(int L, std::int32_t i, std::int32_t j, std::int32_t k)
     std::int32_t b[65] = {};
     int p = 3 * L;
     for (int d = L; d >= 1; --d) {
-        b[p] = k % 2; b[p - 1] = j % 2; b[p - 2] = i % 2;
+        b[p] = k % 2;
+        b[p - 1] = j % 2;
+        b[p - 2] = i % 2;
         p -= 3;
-        k /= 2; j /= 2; i /= 2;
+        k /= 2;
+        j /= 2;
+        i /= 2;
     }
     Key key;
     int nw = (L - 1) / 10 + 1;
@@ -175,7 +193,10 @@ inline std::int32_t digit_at(Key key, int n)
     return d[n];
 }
 
-inline std::int32_t own_digit(Key key) { return digit_at(key, level(key)); }
+inline std::int32_t own_digit(Key key)
+{
+    return digit_at(key, level(key));
+}
 
 inline std::string print(Key key)
 {
@@ -257,7 +278,10 @@ inline int collate(Key a, Key b)
     return r;
 }
 
-inline int collate_at(Key a, Key b, int n) { return compare_digits(a, b, n); }
+inline int collate_at(Key a, Key b, int n)
+{
+    return compare_digits(a, b, n);
+}
 
 inline Key step(Key key, int n, int m, bool up)
 {
@@ -277,10 +301,22 @@ inline Key step(Key key, int n, int m, bool up)
     return repack(d, n, m);
 }
 
-inline Key next(Key key) { return step(key, level(key), level(key), true); }
-inline Key prev(Key key) { return step(key, level(key), level(key), false); }
-inline Key next_at(Key key, int n) { return step(key, n, level(key), true); }
-inline Key prev_at(Key key, int n) { return step(key, n, level(key), false); }
+inline Key next(Key key)
+{
+    return step(key, level(key), level(key), true);
+}
+inline Key prev(Key key)
+{
+    return step(key, level(key), level(key), false);
+}
+inline Key next_at(Key key, int n)
+{
+    return step(key, n, level(key), true);
+}
+inline Key prev_at(Key key, int n)
+{
+    return step(key, n, level(key), false);
+}
 
 inline Key axis_neighbour(const std::int32_t* bits, int n, int axis, int direction)
 {
@@ -316,8 +352,11 @@ inline Key axis_neighbour(const std::int32_t* bits, int n, int axis, int directi
 }
 
 // A well-formed key of level L from its digits d[1..L], the plain way.
-inline Key from_path(const std::int32_t* d, int L) { return repack(d, L, L); }
+inline Key from_path(const std::int32_t* d, int L)
+{
+    return repack(d, L, L);
+}
 
-} // namespace keymodel
+}  // namespace keymodel
 
 #endif

@@ -38,8 +38,8 @@ void add_fields(results::PieceData& p, int level, double x, double y, double z, 
 }
 
 // Cells of the octree refined towards the sphere r = 0.3, in depth-first order.
-void refine(std::vector<std::array<double, 4>>& out, int level, int max_level, double x0,
-            double y0, double z0, double size)
+void refine(std::vector<std::array<double, 4>>& out, int level, int max_level, double x0, double y0,
+            double z0, double size)
 {
     double c[3] = {x0 + size / 2, y0 + size / 2, z0 + size / 2};
     double r = std::sqrt((c[0] - 0.5) * (c[0] - 0.5) + (c[1] - 0.5) * (c[1] - 0.5) +
@@ -57,20 +57,24 @@ void refine(std::vector<std::array<double, 4>>& out, int level, int max_level, d
 
 }  // namespace
 
-
-
 int main(int argc, char** argv)
 {
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&] { return i + 1 < argc ? std::atol(argv[++i]) : 0L; };
-        if (a == "--pieces") o.pieces = static_cast<int>(next());
-        else if (a == "--level") o.level = static_cast<int>(next());
-        else if (a == "--species") o.species = static_cast<int>(next());
-        else if (a == "--outnum") o.outnum = static_cast<int>(next());
-        else if (a == "--cells") o.cells = next();
-        else if (a == "--binary") o.binary = true;
+        if (a == "--pieces")
+            o.pieces = static_cast<int>(next());
+        else if (a == "--level")
+            o.level = static_cast<int>(next());
+        else if (a == "--species")
+            o.species = static_cast<int>(next());
+        else if (a == "--outnum")
+            o.outnum = static_cast<int>(next());
+        else if (a == "--cells")
+            o.cells = next();
+        else if (a == "--binary")
+            o.binary = true;
         else {
             std::fprintf(stderr, "make_results: unknown argument %s\n", a.c_str());
             return 2;
@@ -91,12 +95,14 @@ int main(int argc, char** argv)
         double h = 1.0 / static_cast<double>(side);
         for (long i = 0; i < n; ++i) {
             long ix = i % side, iy = (i / side) % side, iz = i / (side * side);
-            cells.push_back({(static_cast<double>(ix) + 0.5) * h, (static_cast<double>(iy) + 0.5) * h,
+            cells.push_back({(static_cast<double>(ix) + 0.5) * h,
+                             (static_cast<double>(iy) + 0.5) * h,
                              (static_cast<double>(iz) + 0.5) * h, static_cast<double>(level)});
         }
         o.level = level;
     }
-    std::size_t per = (cells.size() + static_cast<std::size_t>(o.pieces) - 1) / static_cast<std::size_t>(o.pieces);
+    std::size_t per = (cells.size() + static_cast<std::size_t>(o.pieces) - 1) /
+                      static_cast<std::size_t>(o.pieces);
     for (int ip = 0; ip < o.pieces; ++ip) {
         results::PieceData p;
         p.npieces = o.pieces;

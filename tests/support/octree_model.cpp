@@ -8,27 +8,31 @@ namespace octree_model {
 
 namespace {
 
-int digit_at(const Cell& digits, int level) {
+int digit_at(const Cell& digits, int level)
+{
     return level <= static_cast<int>(digits.size()) ? digits[level - 1] : 0;
 }
 
-Cell with(const Cell& cell, int digit) {
+Cell with(const Cell& cell, int digit)
+{
     Cell out = cell;
     out.push_back(digit);
     return out;
 }
 
-bool starts_with(const Cell& cell, const Cell& prefix) {
-    return cell.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), cell.begin());
+bool starts_with(const Cell& cell, const Cell& prefix)
+{
+    return cell.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), cell.begin());
 }
 
 }  // namespace
 
 Model::Model(int capacity, const Row& untouched)
-    : capacity_(capacity), stale_(capacity + 1, untouched) {}
+    : capacity_(capacity), stale_(capacity + 1, untouched)
+{}
 
-Row Model::live_row(int node) const {
+Row Model::live_row(int node) const
+{
     Row row = stale_[node];
     const Cell& cell = cell_of_.at(node);
     for (int j = 0; j < 8; ++j) {
@@ -37,7 +41,8 @@ Row Model::live_row(int node) const {
     return row;
 }
 
-void Model::reset(char letter) {
+void Model::reset(char letter)
+{
     for (const auto& [node, cell] : cell_of_) {
         stale_[node] = live_row(node);
     }
@@ -53,7 +58,8 @@ void Model::reset(char letter) {
     count_ = 1;
 }
 
-Cell Model::walk(const Cell& digits, int last) const {
+Cell Model::walk(const Cell& digits, int last) const
+{
     Cell cell;
     for (int level = 1;; ++level) {
         cell.push_back(digit_at(digits, level));
@@ -63,7 +69,8 @@ Cell Model::walk(const Cell& digits, int last) const {
     }
 }
 
-bool Model::create(const Cell& cell, char fill) {
+bool Model::create(const Cell& cell, char fill)
+{
     if (count_ >= capacity_) {
         return false;
     }
@@ -80,9 +87,8 @@ bool Model::create(const Cell& cell, char fill) {
             }
         }
         for (auto it = slots_.begin(); it != slots_.end();) {
-            it = it->first.size() > cell.size() && starts_with(it->first, cell)
-                     ? slots_.erase(it)
-                     : std::next(it);
+            it = it->first.size() > cell.size() && starts_with(it->first, cell) ? slots_.erase(it)
+                                                                                : std::next(it);
         }
     }
     const int made = ++count_;
@@ -98,7 +104,8 @@ bool Model::create(const Cell& cell, char fill) {
     return true;
 }
 
-char Model::refine(const Cell& digits) {
+char Model::refine(const Cell& digits)
+{
     const int last = static_cast<int>(digits.size());
     const Cell cell = walk(digits, last);
     const char letter = slots_.at(cell).letter;
@@ -111,7 +118,8 @@ char Model::refine(const Cell& digits) {
     return 'E';
 }
 
-char Model::refine_fill(const Cell& digits, int level, char fill) {
+char Model::refine_fill(const Cell& digits, int level, char fill)
+{
     if (level > 20) {
         return 'E';
     }
@@ -122,8 +130,8 @@ char Model::refine_fill(const Cell& digits, int level, char fill) {
     return create(cell, fill) ? fill : 'E';
 }
 
-char Model::put_value(const Cell& digits, std::int32_t value,
-                      bool only_free) {
+char Model::put_value(const Cell& digits, std::int32_t value, bool only_free)
+{
     Slot& slot = slots_.at(walk(digits, static_cast<int>(digits.size())));
     const char letter = slot.letter;
     if (letter == 'U' || (letter == 'O' && !only_free)) {
@@ -136,39 +144,35 @@ char Model::put_value(const Cell& digits, std::int32_t value,
     return 'E';
 }
 
-char Model::replace_value(const Cell& digits, std::int32_t value) {
+char Model::replace_value(const Cell& digits, std::int32_t value)
+{
     Slot& slot = slots_.at(walk(digits, static_cast<int>(digits.size())));
     switch (slot.letter) {
-    case 'T':
-        slot.word = value;
-        return 'N';
+    case 'T': slot.word = value; return 'N';
     case 'O':
     case 'P':
-    case 'U':
-        return slot.letter;
-    default:
-        return 'E';
+    case 'U': return slot.letter;
+    default: return 'E';
     }
 }
 
-Found Model::lookup(const Cell& digits) const {
+Found Model::lookup(const Cell& digits) const
+{
     const Cell cell = walk(digits, static_cast<int>(digits.size()));
     const Slot& slot = slots_.at(cell);
     const std::int32_t level = static_cast<std::int32_t>(cell.size());
     switch (slot.letter) {
     case 'N':
-    case 'T':
-        return Found{slot.letter, level, slot.word};
+    case 'T': return Found{slot.letter, level, slot.word};
     case 'O':
     case 'P':
-    case 'U':
-        return Found{slot.letter, level, 0};
-    default:
-        return Found{'E', level, 0};
+    case 'U': return Found{slot.letter, level, 0};
+    default: return Found{'E', level, 0};
     }
 }
 
-char Model::mark_slot(const Cell& digits, char letter) {
+char Model::mark_slot(const Cell& digits, char letter)
+{
     Slot& slot = slots_.at(walk(digits, static_cast<int>(digits.size())));
     const std::string known = "NTOPU";
     if (known.find(slot.letter) == std::string::npos) {
@@ -178,13 +182,15 @@ char Model::mark_slot(const Cell& digits, char letter) {
     return letter;
 }
 
-bool Model::can_mark_n(const Cell& digits) const {
+bool Model::can_mark_n(const Cell& digits) const
+{
     const Cell cell = walk(digits, static_cast<int>(digits.size()));
     const auto node = node_of_.find(cell);
     return node != node_of_.end() && slots_.at(cell).word == node->second;
 }
 
-std::vector<std::int32_t> Model::parent_array() const {
+std::vector<std::int32_t> Model::parent_array() const
+{
     std::vector<std::int32_t> out;
     for (int n = 1; n <= capacity_; ++n) {
         out.push_back(stale_[n].parent);
@@ -192,7 +198,8 @@ std::vector<std::int32_t> Model::parent_array() const {
     return out;
 }
 
-std::vector<std::int32_t> Model::child_array() const {
+std::vector<std::int32_t> Model::child_array() const
+{
     std::vector<std::int32_t> out;
     for (int n = 1; n <= capacity_; ++n) {
         const Row row = cell_of_.count(n) ? live_row(n) : stale_[n];
@@ -203,7 +210,8 @@ std::vector<std::int32_t> Model::child_array() const {
     return out;
 }
 
-std::vector<char> Model::state_array() const {
+std::vector<char> Model::state_array() const
+{
     std::vector<char> out;
     for (int n = 1; n <= capacity_; ++n) {
         const Row row = cell_of_.count(n) ? live_row(n) : stale_[n];

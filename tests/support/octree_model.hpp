@@ -18,8 +18,8 @@ using Cell = std::vector<int>;  // octant digits of levels 1, 2, ...
 // unless `level` says otherwise: digit d of levels 1 to 10 weighs 8^(d - 1)
 // in word 1, of levels 11 to 18 8^(d - 11) in word 2, above the level
 // field worth level * 2^25.
-inline void key_words(const Cell& digits, std::int32_t* word1,
-                      std::int32_t* word2, int level = -1) {
+inline void key_words(const Cell& digits, std::int32_t* word1, std::int32_t* word2, int level = -1)
+{
     if (level < 0) {
         level = static_cast<int>(digits.size());
     }
@@ -84,10 +84,10 @@ private:
 
     int capacity_;
     int count_ = 0;
-    std::map<Cell, Slot> slots_;     // every slot of every live node
-    std::map<Cell, int> node_of_;    // live node standing for a cell
-    std::map<int, Cell> cell_of_;    // the reverse
-    std::vector<Row> stale_;         // rows no live node stands for
+    std::map<Cell, Slot> slots_;   // every slot of every live node
+    std::map<Cell, int> node_of_;  // live node standing for a cell
+    std::map<int, Cell> cell_of_;  // the reverse
+    std::vector<Row> stale_;       // rows no live node stands for
 };
 
 }  // namespace octree_model

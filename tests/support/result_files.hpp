@@ -96,8 +96,8 @@ inline void write_text(const PieceData& p, const std::string& path)
     for (std::size_t i = 0; i < p.nlevel.size(); ++i)
         std::fprintf(f, "%d%s", p.nlevel[i], (i % 10 == 9) ? "\n" : " ");
     std::fputc('\n', f);
-    for (const auto* v : {&p.x, &p.y, &p.z, &p.srun, &p.drun, &p.erun, &p.trun, &p.prun, &p.ux,
-                          &p.uy, &p.uz})
+    for (const auto* v :
+         {&p.x, &p.y, &p.z, &p.srun, &p.drun, &p.erun, &p.trun, &p.prun, &p.ux, &p.uy, &p.uz})
         reals(*v);
     for (const auto& s : p.yrun)
         reals(s);
@@ -135,8 +135,8 @@ inline void write_binary(const PieceData& p, const std::string& path)
             std::memcpy(&r[8 * i], &v[i], 8);
         out.record(r);
     };
-    for (const auto* v : {&p.x, &p.y, &p.z, &p.srun, &p.drun, &p.erun, &p.trun, &p.prun, &p.ux,
-                          &p.uy, &p.uz})
+    for (const auto* v :
+         {&p.x, &p.y, &p.z, &p.srun, &p.drun, &p.erun, &p.trun, &p.prun, &p.ux, &p.uy, &p.uz})
         reals(*v);
     for (const auto& s : p.yrun)
         reals(s);

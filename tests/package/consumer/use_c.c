@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     CellKey key;
     int32_t level = 3, i = 5, j = 3, k = 6, got = 0;
@@ -17,7 +17,8 @@ int main(int argc, char **argv)
     }
     /* The version the consumer was told to expect, if any. */
     if (argc > 1 && strcmp(argv[1], CELLKEYS_VERSION_STRING) != 0) {
-        fprintf(stderr, "use_c: header version %s, package version %s\n", CELLKEYS_VERSION_STRING, argv[1]);
+        fprintf(stderr, "use_c: header version %s, package version %s\n", CELLKEYS_VERSION_STRING,
+                argv[1]);
         return 1;
     }
     return 0;

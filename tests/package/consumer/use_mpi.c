@@ -3,7 +3,7 @@
 #include <mpi.h>
 #include <stdio.h>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     int32_t size = -1, rank = -1, value = 5, total = 0;
     MPI_Init(&argc, &argv);
