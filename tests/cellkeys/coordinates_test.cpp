@@ -27,7 +27,7 @@ Ijk to(CellKey key, std::int32_t L)
 }
 }  // namespace
 
-TEST(Coordinates, from_ijk_gives_the_known_keys)
+TEST(coordinates, from_ijk_gives_the_known_keys)
 {
     EXPECT_TRUE(same(from(3, 5, 3, 6), CellKey{245, 100663296}));
     EXPECT_TRUE(same(from(1, 1, 0, 1), CellKey{5, 33554432}));
@@ -42,7 +42,7 @@ TEST(Coordinates, from_ijk_gives_the_known_keys)
     EXPECT_TRUE(same(from(0, 7, 7, 7), CellKey{0, 0}));
 }
 
-TEST(Coordinates, to_ijk_gives_ancestors_and_first_descendants)
+TEST(coordinates, to_ijk_gives_ancestors_and_first_descendants)
 {
     const CellKey k{245, 100663296};
     const Ijk want[] = {{0, 0, 0}, {1, 0, 1}, {2, 1, 3}, {5, 3, 6}, {10, 6, 12}, {20, 12, 24}};
@@ -54,7 +54,7 @@ TEST(Coordinates, to_ijk_gives_ancestors_and_first_descendants)
     }
 }
 
-TEST(Coordinates, agree_with_the_model_on_every_cell_of_levels_0_to_4)
+TEST(coordinates, agree_with_the_model_on_every_cell_of_levels_0_to_4)
 {
     for (std::int32_t L = 0; L <= 4; ++L) {
         const std::int32_t side = 1 << L;
@@ -75,7 +75,7 @@ TEST(Coordinates, agree_with_the_model_on_every_cell_of_levels_0_to_4)
     }
 }
 
-TEST(Coordinates, agree_with_the_model_on_deep_samples_and_round_trip)
+TEST(coordinates, agree_with_the_model_on_deep_samples_and_round_trip)
 {
     std::mt19937 rng(7);
     for (int c = 0; c < 20000; ++c) {
@@ -102,7 +102,7 @@ TEST(Coordinates, agree_with_the_model_on_deep_samples_and_round_trip)
     }
 }
 
-TEST(Coordinates, to_ijk_reads_stored_digits_beyond_the_key_level)
+TEST(coordinates, to_ijk_reads_stored_digits_beyond_the_key_level)
 {
     // A level-0 key holding digits 5, 6, 3 still yields them at level 3.
     Ijk got = to(CellKey{245, 0}, 3);
@@ -111,7 +111,7 @@ TEST(Coordinates, to_ijk_reads_stored_digits_beyond_the_key_level)
     EXPECT_EQ(got.k, 6);
 }
 
-TEST(Coordinates, negative_coordinates_wrap_modulo_the_grid)
+TEST(coordinates, negative_coordinates_wrap_modulo_the_grid)
 {
     EXPECT_TRUE(same(from(4, -1, 0, -16), from(4, 15, 0, 0)));
     EXPECT_TRUE(same(from(18, -3, 2, 1), from(18, 262141, 2, 1)));
@@ -121,7 +121,7 @@ TEST(Coordinates, negative_coordinates_wrap_modulo_the_grid)
 // the processor has BMI2 (and GFNI), the deposit/extract paths give the same paths for
 // random and extreme coordinates and the same coordinates for random
 // paths (deeper digits included), and the routines give what both give.
-TEST(Coordinates, table_and_bmi2_paths_agree_on_every_level)
+TEST(coordinates, table_and_bmi2_paths_agree_on_every_level)
 {
     using namespace cellkeys::detail;
     const bool bmi2 = CELLKEYS_MORTON_BMI2 && __builtin_cpu_supports("bmi2");

@@ -37,7 +37,7 @@ std::int32_t at(CellKey k, std::int32_t n)
 }
 }  // namespace
 
-TEST(Digits, to_octal_digits_gives_the_known_arrays)
+TEST(digits, to_octal_digits_gives_the_known_arrays)
 {
     std::array<std::int32_t, 20> want{};
     EXPECT_EQ(digits_of(CellKey{0, 0}), want);
@@ -56,7 +56,7 @@ TEST(Digits, to_octal_digits_gives_the_known_arrays)
     EXPECT_EQ(digits_of(CellKey{245, 0}), want);
 }
 
-TEST(Digits, to_bits_gives_the_known_arrays)
+TEST(digits, to_bits_gives_the_known_arrays)
 {
     std::array<std::int32_t, 64> want{};
     EXPECT_EQ(bits_of(CellKey{0, 0}), want);
@@ -72,7 +72,7 @@ TEST(Digits, to_bits_gives_the_known_arrays)
     EXPECT_EQ(bits_of(CellKey{245, 0}), want);
 }
 
-TEST(Digits, from_arrays_pack_with_level_0)
+TEST(digits, from_arrays_pack_with_level_0)
 {
     std::int32_t d[20] = {5, 6, 3};
     CellKey k{-1, -1};
@@ -92,7 +92,7 @@ TEST(Digits, from_arrays_pack_with_level_0)
     EXPECT_TRUE(same(k, CellKey{245, 0}));
 }
 
-TEST(Digits, a_digit_of_8_carries_into_the_next_level)
+TEST(digits, a_digit_of_8_carries_into_the_next_level)
 {
     std::int32_t d[20] = {8};
     CellKey k{-1, -1};
@@ -109,7 +109,7 @@ TEST(Digits, a_digit_of_8_carries_into_the_next_level)
     EXPECT_TRUE(same(k, CellKey{0, 1 << 24}));
 }
 
-TEST(Digits, octant_queries_give_the_known_digits)
+TEST(digits, octant_queries_give_the_known_digits)
 {
     EXPECT_EQ(own(CellKey{245, 100663296}), 3);
     EXPECT_EQ(own(CellKey{153391689, 369098757}), 5);
@@ -123,7 +123,7 @@ TEST(Digits, octant_queries_give_the_known_digits)
     EXPECT_EQ(at(k, 0), 0);
 }
 
-TEST(Digits, every_routine_agrees_with_the_model)
+TEST(digits, every_routine_agrees_with_the_model)
 {
     std::vector<CellKey> keys = keytest::all_keys(4);
     for (CellKey k : keytest::sample_keys(5, 18, 20000))
@@ -168,7 +168,7 @@ TEST(Digits, every_routine_agrees_with_the_model)
     }
 }
 
-TEST(Digits, packing_agrees_with_the_model_on_arbitrary_entries)
+TEST(digits, packing_agrees_with_the_model_on_arbitrary_entries)
 {
     std::mt19937 rng(3);
     for (int c = 0; c < 5000; ++c) {

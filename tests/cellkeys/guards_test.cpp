@@ -45,7 +45,7 @@ CellKey with_level_field(std::int32_t level)
 }
 }  // namespace
 
-TEST(Guards, array_builders_write_zeros_where_the_arrays_would_overflow)
+TEST(guards, array_builders_write_zeros_where_the_arrays_would_overflow)
 {
     for (std::int32_t level : {-63, -1, 21, 22, 40, 63}) {
         const CellKey k = with_level_field(level);
@@ -61,7 +61,7 @@ TEST(Guards, array_builders_write_zeros_where_the_arrays_would_overflow)
     }
 }
 
-TEST(Guards, levels_that_still_fit_the_arrays_unpack_the_stored_words)
+TEST(guards, levels_that_still_fit_the_arrays_unpack_the_stored_words)
 {
     // Levels 19 and 20 take bit 24 and the level field's low bits as
     // further digits, as the stored words stand.
@@ -89,7 +89,7 @@ TEST(Guards, levels_that_still_fit_the_arrays_unpack_the_stored_words)
     }
 }
 
-TEST(Guards, key_builders_leave_the_key_alone_out_of_range)
+TEST(guards, key_builders_leave_the_key_alone_out_of_range)
 {
     for (std::int32_t level : bad_levels) {
         Framed key(2, 77);
@@ -120,7 +120,7 @@ TEST(Guards, key_builders_leave_the_key_alone_out_of_range)
     }
 }
 
-TEST(Guards, level_fields_outside_range_leave_keys_alone)
+TEST(guards, level_fields_outside_range_leave_keys_alone)
 {
     for (std::int32_t level : {-63, -1, 19, 20, 21, 63}) {
         const CellKey k = with_level_field(level);
@@ -143,7 +143,7 @@ TEST(Guards, level_fields_outside_range_leave_keys_alone)
     }
 }
 
-TEST(Guards, children_beyond_level_18_and_bad_octants_are_refused)
+TEST(guards, children_beyond_level_18_and_bad_octants_are_refused)
 {
     const CellKey deep{1073741823, 620756991};
     for (std::int32_t o : {0, 7}) {
@@ -161,7 +161,7 @@ TEST(Guards, children_beyond_level_18_and_bad_octants_are_refused)
     EXPECT_TRUE(same(root, (CellKey{0, 0})));
 }
 
-TEST(Guards, bad_axes_read_no_bit_and_leave_the_key_alone)
+TEST(guards, bad_axes_read_no_bit_and_leave_the_key_alone)
 {
     for (std::int32_t axis : {-2147483647 - 1, -3, 0, 4, 1000}) {
         for (std::int32_t level : {0, 1, 18}) {
@@ -175,7 +175,7 @@ TEST(Guards, bad_axes_read_no_bit_and_leave_the_key_alone)
     }
 }
 
-TEST(Guards, axis_neighbour_reads_only_the_levels_it_is_given)
+TEST(guards, axis_neighbour_reads_only_the_levels_it_is_given)
 {
     for (std::int32_t level = 0; level <= 18; ++level)
         for (std::int32_t axis = 1; axis <= 3; ++axis) {
@@ -188,7 +188,7 @@ TEST(Guards, axis_neighbour_reads_only_the_levels_it_is_given)
         }
 }
 
-TEST(Guards, collate_clamps_compared_levels_and_still_answers)
+TEST(guards, collate_clamps_compared_levels_and_still_answers)
 {
     std::int32_t r = 99;
     const CellKey a = with_level_field(40), b = with_level_field(63);
@@ -213,7 +213,7 @@ TEST(Guards, collate_clamps_compared_levels_and_still_answers)
     }
 }
 
-TEST(Guards, key_array_routines_stay_within_the_capacity)
+TEST(guards, key_array_routines_stay_within_the_capacity)
 {
     Framed a(8, 1);  // 4 slots
     const std::int32_t cap = 4, cap0 = 3;

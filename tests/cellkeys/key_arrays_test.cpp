@@ -36,7 +36,7 @@ void slide(std::vector<std::int32_t>& a, std::int32_t count, std::int32_t distan
 }
 }  // namespace
 
-TEST(KeyArrays, one_and_zero_based_slots_share_the_first_two_words)
+TEST(key_arrays, one_and_zero_based_slots_share_the_first_two_words)
 {
     std::vector<std::int32_t> a(8, 0);
     const std::int32_t cap = 4, cap0 = 3, one = 1, zero = 0;
@@ -57,7 +57,7 @@ TEST(KeyArrays, one_and_zero_based_slots_share_the_first_two_words)
     EXPECT_EQ(a[7], 100663296);
 }
 
-TEST(KeyArrays, slot_copies_touch_only_the_target_slot)
+TEST(key_arrays, slot_copies_touch_only_the_target_slot)
 {
     for (auto copy : {ck_slot_to_slot, ck_slot_assign}) {
         std::vector<std::int32_t> a = numbered(5);
@@ -69,7 +69,7 @@ TEST(KeyArrays, slot_copies_touch_only_the_target_slot)
     }
 }
 
-TEST(KeyArrays, slides_open_and_close_gaps)
+TEST(key_arrays, slides_open_and_close_gaps)
 {
     std::vector<std::int32_t> a = numbered(4);
     slide(a, 3, 1, 1);
@@ -91,7 +91,7 @@ TEST(KeyArrays, slides_open_and_close_gaps)
     EXPECT_EQ(a, numbered(4));
 }
 
-TEST(KeyArrays, overlapping_slides_match_a_copy_through_scratch)
+TEST(key_arrays, overlapping_slides_match_a_copy_through_scratch)
 {
     std::mt19937 rng(17);
     for (int c = 0; c < 2000; ++c) {
@@ -113,7 +113,7 @@ TEST(KeyArrays, overlapping_slides_match_a_copy_through_scratch)
     }
 }
 
-TEST(KeyArrays, gather_and_scatter_move_ranges_between_arrays)
+TEST(key_arrays, gather_and_scatter_move_ranges_between_arrays)
 {
     std::vector<std::int32_t> large = numbered(8), compact(6, 0);
     const std::int32_t lcap = 8, ccap = 3, first = 4, last = 6, before = 3;

@@ -7,7 +7,7 @@
 
 using keytest::same;
 
-TEST(LevelChanges, known_children_parents_and_truncations)
+TEST(level_changes, known_children_parents_and_truncations)
 {
     CellKey k{0, 0};
     const std::int32_t five = 5, seven = 7, three = 3;
@@ -30,7 +30,7 @@ TEST(LevelChanges, known_children_parents_and_truncations)
     EXPECT_TRUE(same(t, CellKey{0, 0}));
 }
 
-TEST(LevelChanges, truncating_to_the_own_level_clears_stale_digits)
+TEST(level_changes, truncating_to_the_own_level_clears_stale_digits)
 {
     CellKey k{245, 100663296};
     const std::int32_t one = 1, three = 3;
@@ -42,7 +42,7 @@ TEST(LevelChanges, truncating_to_the_own_level_clears_stale_digits)
     EXPECT_TRUE(same(stale, CellKey{245, 100663296}));
 }
 
-TEST(LevelChanges, parent_undoes_child_for_every_key_and_octant)
+TEST(level_changes, parent_undoes_child_for_every_key_and_octant)
 {
     std::vector<CellKey> keys = keytest::all_keys(4);
     for (CellKey k : keytest::sample_keys(5, 17, 5000))
@@ -58,7 +58,7 @@ TEST(LevelChanges, parent_undoes_child_for_every_key_and_octant)
         }
 }
 
-TEST(LevelChanges, agree_with_the_model_at_every_level)
+TEST(level_changes, agree_with_the_model_at_every_level)
 {
     std::vector<CellKey> keys = keytest::all_keys(4);
     for (CellKey k : keytest::sample_keys(5, 18, 5000))

@@ -5,7 +5,7 @@
 
 using keytest::same;
 
-TEST(Levels, get_level_reads_the_level_field)
+TEST(levels, get_level_reads_the_level_field)
 {
     std::int32_t level = -1;
     CellKey root{0, 0};
@@ -23,7 +23,7 @@ TEST(Levels, get_level_reads_the_level_field)
     EXPECT_EQ(level, -1);
 }
 
-TEST(Levels, set_level_replaces_only_the_level_field)
+TEST(levels, set_level_replaces_only_the_level_field)
 {
     CellKey k{245, 100663296};
     const std::int32_t five = 5, zero = 0, twelve = 12;
@@ -36,7 +36,7 @@ TEST(Levels, set_level_replaces_only_the_level_field)
     EXPECT_TRUE(same(deep, CellKey{153391689, 402653189}));
 }
 
-TEST(Levels, set_level_keeps_bit_24)
+TEST(levels, set_level_keeps_bit_24)
 {
     CellKey k{1, (1 << 24) + 7 + 3 * 33554432};
     const std::int32_t eleven = 11;
@@ -44,7 +44,7 @@ TEST(Levels, set_level_keeps_bit_24)
     EXPECT_TRUE(same(k, CellKey{1, (1 << 24) + 7 + 11 * 33554432}));
 }
 
-TEST(Levels, set_level_agrees_with_the_model_for_every_level)
+TEST(levels, set_level_agrees_with_the_model_for_every_level)
 {
     for (CellKey k : keytest::sample_keys(0, 18, 2000))
         for (std::int32_t L = 0; L <= 18; ++L) {
@@ -54,7 +54,7 @@ TEST(Levels, set_level_agrees_with_the_model_for_every_level)
         }
 }
 
-TEST(Levels, set_level_beyond_18_is_stored_as_given_and_wraps_without_overflow)
+TEST(levels, set_level_beyond_18_is_stored_as_given_and_wraps_without_overflow)
 {
     CellKey k{3, 5};
     const std::int32_t l63 = 63, huge = 1000;
@@ -66,7 +66,7 @@ TEST(Levels, set_level_beyond_18_is_stored_as_given_and_wraps_without_overflow)
               5u + static_cast<std::uint32_t>(1000u * 33554432u));
 }
 
-TEST(Levels, clear_and_duplicate)
+TEST(levels, clear_and_duplicate)
 {
     CellKey k{123, 456};
     ck_clear(&k);

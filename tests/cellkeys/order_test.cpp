@@ -23,7 +23,7 @@ std::int32_t collate_at(CellKey a, CellKey b, std::int32_t n)
 }
 }  // namespace
 
-TEST(Order, known_comparisons)
+TEST(order, known_comparisons)
 {
     EXPECT_EQ(collate(key_of({3}), key_of({3, 0})), -1);
     EXPECT_EQ(collate(key_of({3, 0}), key_of({3})), 1);
@@ -38,14 +38,14 @@ TEST(Order, known_comparisons)
     EXPECT_EQ(collate_at(key_of({3}), key_of({3, 0}), 1), 0);
 }
 
-TEST(Order, collate_at_below_level_1_compares_the_level_1_digits)
+TEST(order, collate_at_below_level_1_compares_the_level_1_digits)
 {
     EXPECT_EQ(collate_at(key_of({2, 7}), key_of({3, 0}), 0), -1);
     EXPECT_EQ(collate_at(key_of({3, 7}), key_of({3, 0}), -5), 0);
     EXPECT_EQ(collate_at(key_of({4}), key_of({3}), -100000), 1);
 }
 
-TEST(Order, agrees_with_the_model_on_every_pair_of_levels_0_to_3)
+TEST(order, agrees_with_the_model_on_every_pair_of_levels_0_to_3)
 {
     const std::vector<CellKey> keys = keytest::all_keys(3);
     for (CellKey a : keys)
@@ -57,7 +57,7 @@ TEST(Order, agrees_with_the_model_on_every_pair_of_levels_0_to_3)
         }
 }
 
-TEST(Order, agrees_with_the_model_on_deep_samples_with_shared_prefixes)
+TEST(order, agrees_with_the_model_on_deep_samples_with_shared_prefixes)
 {
     std::vector<CellKey> keys = keytest::sample_keys(0, 18, 3000);
     // Ancestors of sampled keys give long shared prefixes and level ties.
@@ -76,7 +76,7 @@ TEST(Order, agrees_with_the_model_on_deep_samples_with_shared_prefixes)
         }
 }
 
-TEST(Order, sorting_by_collate_matches_sorting_the_digit_tuples)
+TEST(order, sorting_by_collate_matches_sorting_the_digit_tuples)
 {
     std::vector<CellKey> keys = keytest::sample_keys(0, 18, 4000, 5);
     for (CellKey k : keytest::all_keys(2))

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-TEST(PackPaths, both_paths_agree_with_the_plain_sums)
+TEST(pack_paths, both_paths_agree_with_the_plain_sums)
 {
     std::mt19937 rng(23);
     for (int c = 0; c < 20000; ++c) {

@@ -23,7 +23,7 @@ std::string times(const std::string& s, int n)
 }
 }  // namespace
 
-TEST(Print, writes_the_known_lines)
+TEST(print, writes_the_known_lines)
 {
     EXPECT_EQ(printed(CellKey{0, 0}), times("000!", 18) + "000000\n");
     EXPECT_EQ(printed(CellKey{5, 33554432}), "101!" + times("000!", 17) + "100000\n");
@@ -34,7 +34,7 @@ TEST(Print, writes_the_known_lines)
     EXPECT_EQ(printed(CellKey{245, 0}), "101!011!110!" + times("000!", 15) + "000000\n");
 }
 
-TEST(Print, every_line_is_78_characters_and_agrees_with_the_model)
+TEST(print, every_line_is_78_characters_and_agrees_with_the_model)
 {
     for (CellKey k : keytest::sample_keys(0, 18, 300)) {
         k.word2 |= (k.word1 & 1) << 24;  // bit 24 is not printed

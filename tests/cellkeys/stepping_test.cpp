@@ -42,7 +42,7 @@ CellKey neighbour(CellKey of, std::int32_t axis, std::int32_t direction)
 }
 }  // namespace
 
-TEST(Stepping, known_steps)
+TEST(stepping, known_steps)
 {
     EXPECT_TRUE(same(next(CellKey{209, 100663296}), CellKey{273, 100663296}));
     EXPECT_TRUE(same(prev(CellKey{209, 100663296}), CellKey{145, 100663296}));
@@ -57,7 +57,7 @@ TEST(Stepping, known_steps)
     EXPECT_TRUE(same(prev_at(k5, 3), CellKey{145, 167772160}));
 }
 
-TEST(Stepping, above_the_own_level_the_step_still_lands_on_that_digit)
+TEST(stepping, above_the_own_level_the_step_still_lands_on_that_digit)
 {
     // Digit 5 (or 4, borrowing from 3) is stepped on a level-3 key; the
     // level field stays 3.
@@ -66,7 +66,7 @@ TEST(Stepping, above_the_own_level_the_step_still_lands_on_that_digit)
     EXPECT_TRUE(same(prev_at(k, 4), CellKey{145 + (7 << 9), 100663296}));  // 1, 2, 2, 7
 }
 
-TEST(Stepping, next_and_prev_agree_with_the_model_and_undo_each_other)
+TEST(stepping, next_and_prev_agree_with_the_model_and_undo_each_other)
 {
     std::vector<CellKey> keys = keytest::all_keys(4);
     for (CellKey k : keytest::sample_keys(5, 18, 20000))
@@ -85,7 +85,7 @@ TEST(Stepping, next_and_prev_agree_with_the_model_and_undo_each_other)
     }
 }
 
-TEST(Stepping, next_gives_the_collate_successor_within_a_level)
+TEST(stepping, next_gives_the_collate_successor_within_a_level)
 {
     for (std::int32_t L = 1; L <= 4; ++L) {
         // Walk the whole level from its first cell and back round.
@@ -102,7 +102,7 @@ TEST(Stepping, next_gives_the_collate_successor_within_a_level)
     }
 }
 
-TEST(Stepping, axis_neighbour_known_cases)
+TEST(stepping, axis_neighbour_known_cases)
 {
     const CellKey k = key_of({1, 0});
     EXPECT_TRUE(same(neighbour(k, 1, 1), CellKey{9, 67108864}));
@@ -114,7 +114,7 @@ TEST(Stepping, axis_neighbour_known_cases)
     EXPECT_TRUE(same(neighbour(CellKey{0, 0}, 2, 1), CellKey{0, 0}));
 }
 
-TEST(Stepping, axis_neighbour_is_periodic_coordinate_arithmetic)
+TEST(stepping, axis_neighbour_is_periodic_coordinate_arithmetic)
 {
     std::mt19937 rng(11);
     for (int c = 0; c < 20000; ++c) {
@@ -146,7 +146,7 @@ TEST(Stepping, axis_neighbour_is_periodic_coordinate_arithmetic)
     }
 }
 
-TEST(Stepping, axis_neighbour_agrees_with_the_model_on_entries_other_than_0_and_1)
+TEST(stepping, axis_neighbour_agrees_with_the_model_on_entries_other_than_0_and_1)
 {
     std::mt19937 rng(13);
     for (int c = 0; c < 5000; ++c) {

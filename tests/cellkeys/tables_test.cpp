@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Tables, hold_the_bit_and_digit_weights_and_counts)
+TEST(tables, hold_the_bit_and_digit_weights_and_counts)
 {
     for (int k = 0; k <= 30; ++k)
         EXPECT_EQ(ck_tables[k], std::int64_t{1} << k) << k;
@@ -17,7 +17,7 @@ TEST(Tables, hold_the_bit_and_digit_weights_and_counts)
     EXPECT_EQ(ck_tables[41], 1073741824);
 }
 
-TEST(Tables, refilling_writes_the_same_values_over_anything)
+TEST(tables, refilling_writes_the_same_values_over_anything)
 {
     std::int32_t before[52];
     for (int k = 0; k < 52; ++k)

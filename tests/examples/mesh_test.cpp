@@ -134,7 +134,7 @@ TEST_F(Mesh, a_range_of_leaves_is_the_same_slice_of_the_whole_walk)
     }
 }
 
-TEST(MeshLimit, building_stops_before_the_leaf_limit_is_passed)
+TEST(mesh_limit, building_stops_before_the_leaf_limit_is_passed)
 {
     solver::Octree whole, capped, exact;
     const solver::BuildResult full = solver::build_tree(small_front(), 1 << 30, whole);
@@ -146,7 +146,7 @@ TEST(MeshLimit, building_stops_before_the_leaf_limit_is_passed)
     EXPECT_EQ(fits.leaves, full.leaves);
 }
 
-TEST(MeshLimit, the_coarsest_mesh_is_the_eight_children_of_the_root)
+TEST(mesh_limit, the_coarsest_mesh_is_the_eight_children_of_the_root)
 {
     solver::Refinement r;
     r.min_level = 1;
@@ -164,7 +164,7 @@ TEST(MeshLimit, the_coarsest_mesh_is_the_eight_children_of_the_root)
     }
 }
 
-TEST(Split, shares_are_contiguous_in_rank_order_and_differ_by_at_most_one)
+TEST(split, shares_are_contiguous_in_rank_order_and_differ_by_at_most_one)
 {
     for (std::int64_t leaves : {0, 1, 3, 8, 1000, 1001, 1003}) {
         for (std::int32_t size : {1, 2, 3, 4, 7}) {

@@ -104,7 +104,7 @@ std::vector<T> values(const std::string& payload)
     return v;
 }
 
-TEST(ResultNames, carry_six_piece_digits_and_four_output_digits)
+TEST(result_names, carry_six_piece_digits_and_four_output_digits)
 {
     EXPECT_EQ(solver::result_name(3, 12), "reso0000030012.res");
     EXPECT_EQ(solver::result_name(0, 0), "reso0000000000.res");
@@ -227,7 +227,7 @@ TEST_F(InScratchDir, control_file_gives_encoding_on_line_7_and_output_on_line_10
     }
 }
 
-TEST(Fields, energy_momentum_and_species_agree_with_density_and_pressure)
+TEST(fields, energy_momentum_and_species_agree_with_density_and_pressure)
 {
     const solver::Refinement front;
     solver::Octree tree;
@@ -266,7 +266,7 @@ TEST(Fields, energy_momentum_and_species_agree_with_density_and_pressure)
     EXPECT_GT(ahead, 0);
 }
 
-TEST(Fields, the_same_seed_gives_the_same_noise_and_another_seed_other_noise)
+TEST(fields, the_same_seed_gives_the_same_noise_and_another_seed_other_noise)
 {
     solver::Refinement r;
     r.max_level = 2;

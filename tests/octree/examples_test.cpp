@@ -9,7 +9,7 @@
 
 using octree_model::Found;
 
-TEST(TreeRefine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses)
+TEST(tree_refine, level_one_key_on_fresh_tree_creates_node_two_then_refuses)
 {
     Tree tree(10);
     tree.reset();
@@ -31,7 +31,7 @@ TEST(TreeRefine, LevelOneKeyOnFreshTreeCreatesNodeTwoThenRefuses)
     EXPECT_EQ(tree.parent, before.parent);
 }
 
-TEST(TreeRefine, LevelThreeKeyTakesThreeCallsOneLevelEach)
+TEST(tree_refine, level_three_key_takes_three_calls_one_level_each)
 {
     Tree tree(10);
     tree.reset();
@@ -50,7 +50,7 @@ TEST(TreeRefine, LevelThreeKeyTakesThreeCallsOneLevelEach)
     EXPECT_EQ(tree.count, 4);
 }
 
-TEST(TreeRefine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill)
+TEST(tree_refine, tree_started_with_o_leaves_refuses_refine_but_not_refine_fill)
 {
     Tree tree(10);
     tree.reset_to_o();
@@ -63,7 +63,7 @@ TEST(TreeRefine, TreeStartedWithOLeavesRefusesRefineButNotRefineFill)
     EXPECT_EQ(tree.state_at(1, 2), 'N');
 }
 
-TEST(TreeRefineFill, DeeperLevelContinuesThroughSlotZero)
+TEST(tree_refine_fill, deeper_level_continues_through_slot_zero)
 {
     Tree tree(10);
     tree.reset();
@@ -80,7 +80,7 @@ TEST(TreeRefineFill, DeeperLevelContinuesThroughSlotZero)
     EXPECT_EQ(tree.count, 3);
 }
 
-TEST(TreeRefineFill, NewSlotsTakeTheFillLetter)
+TEST(tree_refine_fill, new_slots_take_the_fill_letter)
 {
     Tree tree(10);
     tree.reset();
@@ -92,7 +92,7 @@ TEST(TreeRefineFill, NewSlotsTakeTheFillLetter)
     EXPECT_EQ(tree.refine(key_of({1, 3})), 'P');
 }
 
-TEST(TreeRefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode)
+TEST(tree_refine_fill, value_slot_becomes_node_and_lookup_finds_the_node)
 {
     Tree tree(10);
     tree.reset();
@@ -104,7 +104,7 @@ TEST(TreeRefineFill, ValueSlotBecomesNodeAndLookupFindsTheNode)
     EXPECT_EQ(tree.lookup(key), (Found{'N', 1, 2}));
 }
 
-TEST(TreeRefine, LevelZeroKeyActsOnRootSlotOfFirstDigit)
+TEST(tree_refine, level_zero_key_acts_on_root_slot_of_first_digit)
 {
     Tree tree(10);
     tree.reset();
@@ -117,7 +117,7 @@ TEST(TreeRefine, LevelZeroKeyActsOnRootSlotOfFirstDigit)
     EXPECT_EQ(tree.child_at(1, 5), 3);
 }
 
-TEST(TreeLookup, FreshTreeAnswersFreeLeafAtLevelOne)
+TEST(tree_lookup, fresh_tree_answers_free_leaf_at_level_one)
 {
     Tree tree(4);
     tree.reset();
@@ -126,7 +126,7 @@ TEST(TreeLookup, FreshTreeAnswersFreeLeafAtLevelOne)
     EXPECT_EQ(tree.lookup(key_of({0})), (Found{'U', 1, 0}));
 }
 
-TEST(TreeLookup, FinerKeyFindsValueOfContainingCell)
+TEST(tree_lookup, finer_key_finds_value_of_containing_cell)
 {
     Tree tree(4);
     tree.reset();
@@ -136,7 +136,7 @@ TEST(TreeLookup, FinerKeyFindsValueOfContainingCell)
     EXPECT_EQ(tree.lookup(key_of({5, 2, 7})), (Found{'U', 1, 0}));
 }
 
-TEST(TreeValues, OnlyReplaceChangesAStoredValue)
+TEST(tree_values, only_replace_changes_a_stored_value)
 {
     Tree tree(4);
     tree.reset();
@@ -150,7 +150,7 @@ TEST(TreeValues, OnlyReplaceChangesAStoredValue)
     EXPECT_EQ(tree.state_at(1, 2), 'T');
 }
 
-TEST(TreeValues, OLeafTakesValueOnlyThroughPutValue)
+TEST(tree_values, o_leaf_takes_value_only_through_put_value)
 {
     Tree tree(4);
     tree.reset_to_o();
@@ -162,7 +162,7 @@ TEST(TreeValues, OLeafTakesValueOnlyThroughPutValue)
     EXPECT_EQ(tree.lookup(key), (Found{'T', 1, 5}));
 }
 
-TEST(TreeValues, ReplaceOnFreeLeafAnswersU)
+TEST(tree_values, replace_on_free_leaf_answers_u)
 {
     Tree tree(4);
     tree.reset();
@@ -171,7 +171,7 @@ TEST(TreeValues, ReplaceOnFreeLeafAnswersU)
     EXPECT_EQ(tree.child_at(1, 4), 0);
 }
 
-TEST(TreeOwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites)
+TEST(tree_own_node, value_routines_refuse_lookup_gives_node_mark_overwrites)
 {
     Tree tree(6);
     tree.reset();
@@ -190,7 +190,7 @@ TEST(TreeOwnNode, ValueRoutinesRefuseLookupGivesNodeMarkOverwrites)
     EXPECT_EQ(tree.child_at(2, 1), 3);
 }
 
-TEST(TreeMark, PLeafRefusedByRefinePutAndReplace)
+TEST(tree_mark, p_leaf_refused_by_refine_put_and_replace)
 {
     Tree tree(6);
     tree.reset();
@@ -204,7 +204,7 @@ TEST(TreeMark, PLeafRefusedByRefinePutAndReplace)
     EXPECT_EQ(tree.count, 1);
 }
 
-TEST(TreeMark, HiddenSubtreeComesBackWhenNIsWrittenBack)
+TEST(tree_mark, hidden_subtree_comes_back_when_n_is_written_back)
 {
     Tree tree(6);
     tree.reset();
@@ -216,7 +216,7 @@ TEST(TreeMark, HiddenSubtreeComesBackWhenNIsWrittenBack)
     EXPECT_EQ(tree.lookup(key_of({7, 2})), (Found{'T', 2, 99}));
 }
 
-TEST(TreeUnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE)
+TEST(tree_unknown_letter, every_routine_refuses_but_refine_fill_and_lookup_reports_e)
 {
     Tree tree(6);
     tree.reset();
@@ -233,7 +233,7 @@ TEST(TreeUnknownLetter, EveryRoutineRefusesButRefineFillAndLookupReportsE)
     EXPECT_EQ(tree.state_at(1, 6), 'N');
 }
 
-TEST(TreeReset, LeavesRowsAboveTheRootUntouched)
+TEST(tree_reset, leaves_rows_above_the_root_untouched)
 {
     Tree tree(4);
     tree.reset();

@@ -85,7 +85,7 @@ const std::vector<char> all_refused(7, 'E');
 
 }  // namespace
 
-TEST(TreeFull, RefiningCallIsRefusedAndChangesNothing)
+TEST(tree_full, refining_call_is_refused_and_changes_nothing)
 {
     Tree tree(2);
     tree.reset();
@@ -102,7 +102,7 @@ TEST(TreeFull, RefiningCallIsRefusedAndChangesNothing)
     EXPECT_EQ(tree.put(key_of({3, 1}), 9), 'N');
 }
 
-TEST(TreeFull, CountOutsideOneToCapacityIsRefused)
+TEST(tree_full, count_outside_one_to_capacity_is_refused)
 {
     for (std::int32_t bad : {0, -1, INT32_MIN, 3, INT32_MAX}) {
         Tree tree(3);
@@ -115,7 +115,7 @@ TEST(TreeFull, CountOutsideOneToCapacityIsRefused)
     }
 }
 
-TEST(TreeRefineFill, LevelTwentyIsTheDeepestWalk)
+TEST(tree_refine_fill, level_twenty_is_the_deepest_walk)
 {
     Tree tree(30);
     tree.reset();
@@ -132,7 +132,7 @@ TEST(TreeRefineFill, LevelTwentyIsTheDeepestWalk)
     expect_same_arrays(tree, before);
 }
 
-TEST(TreeGuards, KeyLevelFieldAboveTwentyIsRefusedEverywhere)
+TEST(tree_guards, key_level_field_above_twenty_is_refused_everywhere)
 {
     Guarded tree(4);
     for (std::int32_t level : {21, 30, 63}) {
@@ -144,7 +144,7 @@ TEST(TreeGuards, KeyLevelFieldAboveTwentyIsRefusedEverywhere)
     tree.expect_guards_intact();
 }
 
-TEST(TreeGuards, NSlotNamingNoRowStopsTheWalk)
+TEST(tree_guards, n_slot_naming_no_row_stops_the_walk)
 {
     for (std::int32_t bad : {0, -1, 5, 1000000, INT32_MIN}) {
         Guarded tree(4);
@@ -165,7 +165,7 @@ TEST(TreeGuards, NSlotNamingNoRowStopsTheWalk)
     }
 }
 
-TEST(TreeGuards, FillLetterNLeavesSlotsThatStopLaterWalks)
+TEST(tree_guards, fill_letter_n_leaves_slots_that_stop_later_walks)
 {
     Guarded tree(4);
     char fill = 'N';
@@ -178,7 +178,7 @@ TEST(TreeGuards, FillLetterNLeavesSlotsThatStopLaterWalks)
     tree.expect_guards_intact();
 }
 
-TEST(TreeGuards, MalformedWordsStayInsideTheArrays)
+TEST(tree_guards, malformed_words_stay_inside_the_arrays)
 {
     Guarded tree(8);
     for (const CellKey key :
@@ -189,7 +189,7 @@ TEST(TreeGuards, MalformedWordsStayInsideTheArrays)
     tree.expect_guards_intact();
 }
 
-TEST(TreeGuards, ArraysWithoutRowsAreNeverTouched)
+TEST(tree_guards, arrays_without_rows_are_never_touched)
 {
     for (std::int32_t capacity : {0, -3}) {
         std::int32_t count = 77;

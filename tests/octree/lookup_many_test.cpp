@@ -132,7 +132,7 @@ void expect_same_as_single_lookups(const Tree& tree, const std::vector<std::int3
 
 }  // namespace
 
-TEST(TreeLookupMany, AnswersAsSingleLookupsOnRandomTreesInAnyOrder)
+TEST(tree_lookup_many, answers_as_single_lookups_on_random_trees_in_any_order)
 {
     struct Case {
         std::uint32_t seed;
@@ -177,7 +177,7 @@ TEST(TreeLookupMany, AnswersAsSingleLookupsOnRandomTreesInAnyOrder)
     }
 }
 
-TEST(TreeLookupMany, RefusesEveryKeyOfArraysWithoutRowsAndWritesNothingForNoKeys)
+TEST(tree_lookup_many, refuses_every_key_of_arrays_without_rows_and_writes_nothing_for_no_keys)
 {
     const std::vector<std::int32_t> keys = random_keys(7, 20);
     for (std::int32_t capacity : {0, -3}) {

@@ -104,22 +104,22 @@ void run(const Scenario& sc)
 
 }  // namespace
 
-TEST(TreeAgainstModel, ShallowNarrowTreeFillsToCapacity)
+TEST(tree_against_model, shallow_narrow_tree_fills_to_capacity)
 {
     run({1, 40, 4, 2, 3000, 3});
 }
 
-TEST(TreeAgainstModel, AllDigitsModerateDepth)
+TEST(tree_against_model, all_digits_moderate_depth)
 {
     run({2, 200, 3, 8, 3000, 10});
 }
 
-TEST(TreeAgainstModel, DeepKeysAcrossBothWords)
+TEST(tree_against_model, deep_keys_across_both_words)
 {
     run({3, 120, 18, 2, 3000, 5});
 }
 
-TEST(TreeAgainstModel, SeveralSeedsSmallTrees)
+TEST(tree_against_model, several_seeds_small_trees)
 {
     for (std::uint32_t seed = 10; seed < 20; ++seed) {
         run({seed, 25, 3, 3, 600, 30});

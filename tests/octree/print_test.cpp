@@ -18,7 +18,7 @@ std::string printed(const Tree& tree, std::int32_t count)
 
 }  // namespace
 
-TEST(TreePrint, FreshTreeGivesCountLineAndRootLine)
+TEST(tree_print, fresh_tree_gives_count_line_and_root_line)
 {
     Tree tree(3);
     tree.reset();
@@ -27,7 +27,7 @@ TEST(TreePrint, FreshTreeGivesCountLineAndRootLine)
               "     1     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0\n");
 }
 
-TEST(TreePrint, ZeroOrNegativeCountGivesOnlyTheCountLine)
+TEST(tree_print, zero_or_negative_count_gives_only_the_count_line)
 {
     Tree tree(3);
     tree.reset();
@@ -37,7 +37,7 @@ TEST(TreePrint, ZeroOrNegativeCountGivesOnlyTheCountLine)
     EXPECT_EQ(printed(tree, -100000), "******\n");
 }
 
-TEST(TreePrint, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth)
+TEST(tree_print, nodes_in_order_with_letters_and_values_on_both_sides_of_the_field_width)
 {
     Tree tree(4);
     tree.reset();
@@ -60,7 +60,7 @@ TEST(TreePrint, NodesInOrderWithLettersAndValuesOnBothSidesOfTheFieldWidth)
               "     3     2 U     0 U     0 U     0 U     0 U     0 U     0 U     0 U     0\n");
 }
 
-TEST(TreePrint, CountAboveCapacityPrintsOnlyTheRowsThatExist)
+TEST(tree_print, count_above_capacity_prints_only_the_rows_that_exist)
 {
     Tree tree(2);
     tree.reset();
