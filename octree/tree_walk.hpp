@@ -56,22 +56,17 @@ static inline WalkEnd walk(const std::int32_t* child, const char* state, std::in
         // that their cache misses overlap instead of following each other.
         const char letter = state[at];
         const std::int32_t next = child[at];
-        if (letter != 'N' || level >= last) {
+        // The walk ends at a leaf or at the key's level; it is refused where
+        // it would follow a node number outside 1..capacity, which names no
+        // row of the arrays.
+        const bool ends = letter != 'N' || level >= last;
+        if (ends || static_cast<std::uint32_t>(next) - 1 >= rows) {
             return WalkEnd{static_cast<std::int32_t>(node),
                            static_cast<std::int32_t>(slot),
                            level,
                            next,
                            letter,
-                           true};
-        }
-        // Node numbers outside 1..capacity name no row of the arrays.
-        if (static_cast<std::uint32_t>(next) - 1 >= rows) {
-            return WalkEnd{static_cast<std::int32_t>(node),
-                           static_cast<std::int32_t>(slot),
-                           level,
-                           next,
-                           letter,
-                           false};
+                           ends};
         }
         node = static_cast<std::uint32_t>(next);
         path >>= bits_per_level;
