@@ -48,59 +48,58 @@ void set_offset(OutFile& out, std::uint64_t at, std::uint64_t offset)
     out.patch(at, text.data(), text.size());
 }
 
+// Writes the bytes of cells 0..n-1 a chunk of cells at a time: put(p, k)
+// stores what cell k gives from p (at most cell_bytes) and returns the end.
+template <class Put>
+void put_cells(AppendedData& data, std::int32_t n, std::size_t cell_bytes, Put put)
+{
+    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
+        const std::int32_t end = std::min(n, i + cells_per_chunk);
+        char* p = data.room(cell_bytes * static_cast<std::size_t>(end - i));
+        for (std::int32_t k = i; k < end; ++k)
+            p = put(p, k);
+        data.advance(p);
+    }
+}
+
 // The writers of the arrays' bytes, one per kind of array, with T the type
 // of the reals.
 template <class T>
 void put_reals(AppendedData& data, const double* v, std::int32_t n)
 {
-    if constexpr (sizeof(T) == sizeof(double)) {
+    if constexpr (sizeof(T) == sizeof(double))
         data.write(v, sizeof(double) * static_cast<std::size_t>(n));
-    } else {
-        for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
-            const std::int32_t m = std::min(cells_per_chunk, n - i);
-            char* p = data.room(sizeof(T) * static_cast<std::size_t>(m));
-            for (std::int32_t k = 0; k < m; ++k)
-                p = store(p, static_cast<T>(v[i + k]));
-            data.advance(p);
-        }
-    }
+    else
+        put_cells(data, n, sizeof(T),
+                  [&](char* p, std::int32_t k) { return store(p, static_cast<T>(v[k])); });
 }
 
 template <class T>
 void put_velocity(AppendedData& data, const Piece& piece, std::int32_t n)
 {
     const double* u[3] = {piece.velocity(0), piece.velocity(1), piece.velocity(2)};
-    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
-        const std::int32_t end = std::min(n, i + cells_per_chunk);
-        char* p = data.room(3 * sizeof(T) * static_cast<std::size_t>(end - i));
-        for (std::int32_t k = i; k < end; ++k) {
-            p = store(p, static_cast<T>(u[0][k]));
-            p = store(p, static_cast<T>(u[1][k]));
-            p = store(p, static_cast<T>(u[2][k]));
-        }
-        data.advance(p);
-    }
+    put_cells(data, n, 3 * sizeof(T), [&](char* p, std::int32_t k) {
+        p = store(p, static_cast<T>(u[0][k]));
+        p = store(p, static_cast<T>(u[1][k]));
+        return store(p, static_cast<T>(u[2][k]));
+    });
 }
 
 template <class T>
 void put_points(AppendedData& data, const Cells& cells, std::int32_t n, const CellShape& shape)
 {
-    const double* c = cells.corners.get();
-    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
-        const std::int32_t end = std::min(n, i + cells_per_chunk);
-        char* p = data.room(24 * sizeof(T) * static_cast<std::size_t>(end - i));
-        for (std::int32_t k = i; k < end; ++k, c += 6) {
-            const T box[6] = {static_cast<T>(c[0]), static_cast<T>(c[1]), static_cast<T>(c[2]),
-                              static_cast<T>(c[3]), static_cast<T>(c[4]), static_cast<T>(c[5])};
-            for (int corner = 0; corner < 8; ++corner) {
-                const int v = shape.voxel_corner[corner];
-                p = store(p, box[0 + (v & 1)]);
-                p = store(p, box[2 + ((v >> 1) & 1)]);
-                p = store(p, box[4 + ((v >> 2) & 1)]);
-            }
+    put_cells(data, n, 24 * sizeof(T), [&](char* p, std::int32_t k) {
+        const double* c = cells.corners.get() + 6 * std::size_t(k);
+        const T box[6] = {static_cast<T>(c[0]), static_cast<T>(c[1]), static_cast<T>(c[2]),
+                          static_cast<T>(c[3]), static_cast<T>(c[4]), static_cast<T>(c[5])};
+        for (int corner = 0; corner < 8; ++corner) {
+            const int v = shape.voxel_corner[corner];
+            p = store(p, box[0 + (v & 1)]);
+            p = store(p, box[2 + ((v >> 1) & 1)]);
+            p = store(p, box[4 + ((v >> 2) & 1)]);
         }
-        data.advance(p);
-    }
+        return p;
+    });
 }
 
 // per_cell Int32 values per cell, counting from first in steps of step: the
@@ -110,25 +109,20 @@ void put_counts(AppendedData& data, std::int32_t n, int per_cell, std::int32_t f
                 std::int32_t step)
 {
     std::int32_t next = first;
-    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
-        const std::int32_t end = std::min(n, i + cells_per_chunk);
-        char* p = data.room(sizeof(std::int32_t) * static_cast<std::size_t>(per_cell) *
-                            static_cast<std::size_t>(end - i));
-        for (std::int32_t k = i; k < end; ++k)
-            for (int c = 0; c < per_cell; ++c, next += step)
-                p = store(p, next);
-        data.advance(p);
-    }
+    put_cells(data, n, sizeof(std::int32_t) * static_cast<std::size_t>(per_cell),
+              [&](char* p, std::int32_t) {
+                  for (int c = 0; c < per_cell; ++c, next += step)
+                      p = store(p, next);
+                  return p;
+              });
 }
 
 void put_types(AppendedData& data, std::int32_t n, std::uint8_t type)
 {
-    for (std::int32_t i = 0; i < n; i += cells_per_chunk) {
-        const std::size_t m = static_cast<std::size_t>(std::min(cells_per_chunk, n - i));
-        char* p = data.room(m);
-        std::memset(p, type, m);
-        data.advance(p + m);
-    }
+    put_cells(data, n, 1, [&](char* p, std::int32_t) {
+        *p = static_cast<char>(type);
+        return p + 1;
+    });
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <type_traits>
@@ -28,6 +29,7 @@
 #include "cellkeys.h"
 #include "collection.hpp"
 #include "conversion.hpp"
+#include "dir_listing.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
@@ -61,12 +63,6 @@ constexpr const char* mpi_usage_text =
 // this many bytes of it; added to every piece's weight so that empty pieces
 // still count.
 constexpr double file_cost_bytes = 64 * 1024;
-
-void report(const Failure& f)
-{
-    std::fprintf(stderr, "%s: %s: %s\n", program, escaped(f.file, false).c_str(),
-                 escaped(f.cause, false).c_str());
-}
 
 [[noreturn]] void end_job()
 {
@@ -112,9 +108,10 @@ void unpack(const std::int32_t* w, Output& o)
 std::vector<Output> plan_outputs(const Options& options)
 {
     const Job job = make_job(options);
-    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job);
+    const std::vector<std::string> names = list_dir(job.dir);
+    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job, names);
     if (!job.overwrite)
-        refuse_existing_outputs(job, outnums, outnums.size() > 1);
+        refuse_existing_outputs(job, names, outnums, outnums.size() > 1);
     std::vector<Output> outputs(outnums.size());
     for (std::size_t k = 0; k < outnums.size(); ++k) {
         Output& o = outputs[k];
@@ -139,7 +136,7 @@ bool spread_plan(const Options& options, std::int32_t rank, std::vector<Output>&
             outputs = plan_outputs(options);
             count = static_cast<std::int32_t>(outputs.size());
         } catch (const Failure& f) {
-            report(f);
+            report(program, f);
         }
     }
     const std::int32_t one = 1, root = 0;
@@ -226,7 +223,7 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
                     fail(input,
                          "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
                 } catch (const Failure& f) {
-                    report(f);
+                    report(program, f);
                 }
             }
             return false;
@@ -258,7 +255,7 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
             convert_piece(o.job, o.context, pair.ipiece, work);
         } catch (const Failure& f) {
             progress.clear();
-            report(f);
+            report(program, f);
             end_job();
         }
         progress.piece_done(work.piece->header.ncells);
@@ -309,7 +306,7 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
         try {
             write_masters(outputs);
         } catch (const Failure& f) {
-            report(f);
+            report(program, f);
             status = 1;
         }
     }
@@ -330,29 +327,9 @@ int main(int argc, char** argv)
     // Every rank parses the same command line and comes to the same result;
     // rank 0 alone speaks.
     cellplot::Options options;
-    int status = -1;
-    try {
-        switch (cellplot::parse_command_line(argc, argv, options)) {
-        case cellplot::Action::help:
-            if (rank == 0) {
-                std::fputs(cellplot::mpi_usage_text, stdout);
-                std::fputs(cellplot::usage_text(), stdout);
-            }
-            status = 0;
-            break;
-        case cellplot::Action::version:
-            if (rank == 0)
-                std::printf("%s %s\n", cellplot::program, CELLPLOT_VERSION);
-            status = 0;
-            break;
-        case cellplot::Action::convert: break;
-        }
-    } catch (const cellplot::UsageError& e) {
-        if (rank == 0)
-            std::fprintf(stderr, "%s: %s (see %s --help)\n", cellplot::program,
-                         cellplot::escaped(e.message, false).c_str(), cellplot::program);
-        status = 2;
-    }
+    const std::optional<int> done = cellplot::take_command_line(
+        argc, argv, cellplot::program, cellplot::mpi_usage_text, rank == 0, options);
+    int status = done ? *done : -1;
     if (status < 0) {
         cellplot::stop_on_interrupt(cellplot::program);
         try {

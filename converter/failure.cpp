@@ -1,5 +1,6 @@
 #include "failure.hpp"
 
+#include <cstdio>
 #include <cstring>
 
 namespace cellplot {
@@ -7,6 +8,12 @@ namespace cellplot {
 void fail(const std::string& file, const std::string& cause)
 {
     throw Failure{file, cause};
+}
+
+void report(const char* program, const Failure& f)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", program, escaped(f.file, false).c_str(),
+                 escaped(f.cause, false).c_str());
 }
 
 std::string escaped(std::string_view text, bool ascii_only)

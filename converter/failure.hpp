@@ -11,8 +11,11 @@ struct Failure {
     std::string cause;
 };
 
-// Throws Failure{file, cause}; the top level prints "cellplot: file: cause".
+// Throws Failure{file, cause}; the top level reports it.
 [[noreturn]] void fail(const std::string& file, const std::string& cause);
+
+// Prints "program: file: cause" on standard error, each part escaped.
+void report(const char* program, const Failure& f);
 
 // text with every byte a terminal would not show as itself written as \xNN:
 // control bytes always, and bytes 0x80 and above too when ascii_only (the

@@ -9,6 +9,7 @@
 
 #include "collection.hpp"
 #include "conversion.hpp"
+#include "dir_listing.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
 #include "interrupt.hpp"
@@ -22,10 +23,11 @@ namespace {
 void run(const Options& options, ProgressLine& progress)
 {
     Job job = make_job(options);
-    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job);
+    const std::vector<std::string> names = list_dir(job.dir);
+    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job, names);
     const bool collection = outnums.size() > 1;
     if (!job.overwrite)
-        refuse_existing_outputs(job, outnums, collection);
+        refuse_existing_outputs(job, names, outnums, collection);
 
     std::unique_ptr<OutFile> pvd;
     if (collection) {
@@ -56,25 +58,15 @@ void run(const Options& options, ProgressLine& progress)
 int main(int argc, char** argv)
 {
     cellplot::Options options;
-    try {
-        switch (cellplot::parse_command_line(argc, argv, options)) {
-        case cellplot::Action::help: std::fputs(cellplot::usage_text(), stdout); return 0;
-        case cellplot::Action::version: std::printf("cellplot %s\n", CELLPLOT_VERSION); return 0;
-        case cellplot::Action::convert: break;
-        }
-    } catch (const cellplot::UsageError& e) {
-        std::fprintf(stderr, "cellplot: %s (see cellplot --help)\n",
-                     cellplot::escaped(e.message, false).c_str());
-        return 2;
-    }
+    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options))
+        return *done;
     cellplot::stop_on_interrupt("cellplot");
     cellplot::ProgressLine progress(cellplot::progress_shown(options.progress));
     try {
         cellplot::run(options, progress);
     } catch (const cellplot::Failure& f) {
         progress.clear();
-        std::fprintf(stderr, "cellplot: %s: %s\n", cellplot::escaped(f.file, false).c_str(),
-                     cellplot::escaped(f.cause, false).c_str());
+        cellplot::report("cellplot", f);
         return 1;
     } catch (const std::bad_alloc&) {
         progress.clear();

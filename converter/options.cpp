@@ -1,9 +1,11 @@
 #include "options.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <getopt.h>
 #include <string_view>
 
+#include "failure.hpp"
 #include "limits.hpp"
 
 namespace cellplot {
@@ -210,6 +212,32 @@ const char* usage_text()
            "closing lines); 2 a command line it cannot take; 130 or 143 interrupted by\n"
            "SIGINT or SIGTERM (one line names the file left incomplete).\n"
            "The manual page cellplot(1) says more.\n";
+}
+
+std::optional<int> take_command_line(int argc, char** argv, const char* program,
+                                     const char* preamble, bool speak, Options& options)
+{
+    try {
+        switch (parse_command_line(argc, argv, options)) {
+        case Action::help:
+            if (speak) {
+                std::fputs(preamble, stdout);
+                std::fputs(usage_text(), stdout);
+            }
+            return 0;
+        case Action::version:
+            if (speak)
+                std::printf("%s %s\n", program, CELLPLOT_VERSION);
+            return 0;
+        case Action::convert: return std::nullopt;
+        }
+    } catch (const UsageError& e) {
+        if (speak)
+            std::fprintf(stderr, "%s: %s (see %s --help)\n", program,
+                         escaped(e.message, false).c_str(), program);
+        return 2;
+    }
+    return std::nullopt;
 }
 
 }  // namespace cellplot

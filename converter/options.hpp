@@ -39,4 +39,12 @@ Action parse_command_line(int argc, char** argv, Options& options);
 // The text that --help prints.
 const char* usage_text();
 
+// The command-line step of program: parses argv into options and, when
+// speak is true, prints the help (preamble first), the version, or one line
+// refusing a bad command line.  Gives the exit status when the program is
+// done (0 after --help or --version, 2 after a refusal), or nothing when it
+// is to convert.
+std::optional<int> take_command_line(int argc, char** argv, const char* program,
+                                     const char* preamble, bool speak, Options& options);
+
 }  // namespace cellplot

@@ -33,21 +33,21 @@ Job make_job(const Options& options)
     return job;
 }
 
-std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job)
+std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job,
+                                             const std::vector<std::string>& names)
 {
     if (!options.all_outputs)
         return options.outputs.empty() ? std::vector<std::int32_t>{job.settings.outnum}
                                        : options.outputs;
-    std::vector<std::int32_t> found = outputs_present(list_dir(job.dir));
+    std::vector<std::int32_t> found = outputs_present(names);
     if (found.empty())
         fail(job.dir, "holds no result file of piece 0 (reso000000NNNN.res) to convert");
     return found;
 }
 
-void refuse_existing_outputs(const Job& job, const std::vector<std::int32_t>& outnums,
-                             bool collection)
+void refuse_existing_outputs(const Job& job, const std::vector<std::string>& names,
+                             const std::vector<std::int32_t>& outnums, bool collection)
 {
-    const std::vector<std::string> names = list_dir(job.dir);
     if (collection && std::binary_search(names.begin(), names.end(), collection_file_name))
         fail(in_dir(job.dir, collection_file_name), already_exists);
     for (std::int32_t outnum : outnums)

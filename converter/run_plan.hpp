@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "conversion.hpp"
@@ -19,14 +20,16 @@ Job make_job(const Options& options);
 // defaults).
 Job command_line_job(const Options& options);
 
-// The output numbers to convert, in increasing order; refuses --outputs all
-// in a directory without any piece-0 result file.
-std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job);
+// The output numbers to convert, in increasing order; names lists the job's
+// directory (list_dir).  Refuses --outputs all in a directory without any
+// piece-0 result file.
+std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& job,
+                                             const std::vector<std::string>& names);
 
-// Without --overwrite, an output file already there (the collection when
-// there is one, a master or any piece file of the outputs) is refused.
-void refuse_existing_outputs(const Job& job, const std::vector<std::int32_t>& outnums,
-                             bool collection);
+// Without --overwrite, an output file already among names (the collection
+// when there is one, a master or any piece file of the outputs) is refused.
+void refuse_existing_outputs(const Job& job, const std::vector<std::string>& names,
+                             const std::vector<std::int32_t>& outnums, bool collection);
 
 // Whether the progress line is shown: as asked, or by default when standard
 // error is a terminal.

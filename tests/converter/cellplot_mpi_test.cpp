@@ -35,24 +35,24 @@ ScratchDir::Result run_mpi(const ScratchDir& dir, const std::string& args = "")
 
 // One output of a made-up run: the cell counts of its pieces (so pieces
 // differ in size, and may be empty) and its species count.
-struct OutputSpec {
+struct OutputLayout {
     int outnum;
     std::vector<int> cells;
     int nspecies;
 };
 
-results::PieceData make_piece(const OutputSpec& spec, int ipiece)
+results::PieceData make_piece(const OutputLayout& layout, int ipiece)
 {
     results::PieceData p;
-    p.npieces = static_cast<std::int32_t>(spec.cells.size());
+    p.npieces = static_cast<std::int32_t>(layout.cells.size());
     p.nlevels = 4;
-    p.nspecies = spec.nspecies;
-    p.yrun.resize(static_cast<std::size_t>(spec.nspecies));
-    for (int c = 0; c < spec.cells[static_cast<std::size_t>(ipiece)]; ++c) {
+    p.nspecies = layout.nspecies;
+    p.yrun.resize(static_cast<std::size_t>(layout.nspecies));
+    for (int c = 0; c < layout.cells[static_cast<std::size_t>(ipiece)]; ++c) {
         const double t = (c * 37 + ipiece * 11) % 101 / 101.0;
         const double d = 0.5 + t;
         std::vector<double> ys;
-        for (int j = 0; j < spec.nspecies; ++j)
+        for (int j = 0; j < layout.nspecies; ++j)
             ys.push_back(d * ((j + c) % 4) * 1e-3 * t);
         results::add_cell(p, 1 + (c + ipiece) % 4, t, 1 - t, 0.5 * t, d, 2.5 * d, 300 + 900 * t,
                           1e-7 + t, d * (t - 0.5), -d * t * 1e-5, d * 3e-7, ys);
@@ -60,15 +60,15 @@ results::PieceData make_piece(const OutputSpec& spec, int ipiece)
     return p;
 }
 
-void write_output(const ScratchDir& dir, const OutputSpec& spec, bool binary)
+void write_output(const ScratchDir& dir, const OutputLayout& layout, bool binary)
 {
-    for (std::size_t k = 0; k < spec.cells.size(); ++k) {
+    for (std::size_t k = 0; k < layout.cells.size(); ++k) {
         const auto ipiece = static_cast<int>(k);
-        const std::string name = dir.file(results::result_name(ipiece, spec.outnum));
+        const std::string name = dir.file(results::result_name(ipiece, layout.outnum));
         if (binary)
-            results::write_binary(make_piece(spec, ipiece), name);
+            results::write_binary(make_piece(layout, ipiece), name);
         else
-            results::write_text(make_piece(spec, ipiece), name);
+            results::write_text(make_piece(layout, ipiece), name);
     }
 }
 
@@ -83,7 +83,7 @@ std::map<std::string, std::string> files_of(const ScratchDir& dir)
 
 // The outputs both programs convert: pieces of different sizes with an
 // empty one among them, 18 species and none.
-const std::vector<OutputSpec> outputs = {
+const std::vector<OutputLayout> outputs = {
     {3, {40, 7, 0, 25, 1}, 18},
     {4, {12, 0, 30}, 0},
 };
@@ -105,7 +105,7 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
         SCOPED_TRACE(c.options);
         ScratchDir serial, parallel;
         for (const ScratchDir* dir : {&serial, &parallel}) {
-            for (const OutputSpec& o : outputs)
+            for (const OutputLayout& o : outputs)
                 write_output(*dir, o, c.binary_input);
             if (c.options.find("--overwrite") != std::string::npos)
                 for (const char* name : {"pview.pvd", "pview0003.pvtu", "view0000010004.vtu"})
@@ -132,7 +132,7 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
 // cellplot gives for it, from whichever rank meets it, and no master file.
 TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
 {
-    const OutputSpec five = {0, {20, 9, 14, 3, 17}, 3};
+    const OutputLayout five = {0, {20, 9, 14, 3, 17}, 3};
     struct Case {
         const char* what;
         void (*spoil)(const ScratchDir&);
