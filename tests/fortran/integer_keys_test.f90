@@ -5,9 +5,9 @@
 ! failed check ends the run with a non-zero status.
 program integer_keys_test
   use cellkeys
+  use checks
   implicit none
 
-  integer :: failures = 0
 
   call ck_fill_tables()
   call check_keys()
@@ -24,15 +24,6 @@ program integer_keys_test
   write (*, '(a)') 'integer_keys_test: all checks passed'
 
 contains
-
-  subroutine expect(ok, what)
-    logical, intent(in) :: ok
-    character(*), intent(in) :: what
-    if (.not. ok) then
-      failures = failures + 1
-      write (*, '(2a)') 'FAILED: ', what
-    end if
-  end subroutine
 
   subroutine check_keys()
     integer :: key(2), other(2), level, i, j, k, octant, digits(20), bits(64)

@@ -4,11 +4,11 @@
 ! C stdio; run_and_match.cmake checks their lines.  Any failed check ends
 ! the run with a non-zero status.
 program library_test
-  use, intrinsic :: iso_c_binding, only: c_int32_t, c_int64_t, c_double, c_char, c_sizeof
+  use, intrinsic :: iso_c_binding, only: c_int32_t, c_double, c_char, c_sizeof
   use cellkeys
+  use checks
   implicit none
 
-  integer :: failures = 0
 
   call check_tables()
   call check_keys()
@@ -25,21 +25,6 @@ program library_test
   write (*, '(a)') 'library_test: all checks passed'
 
 contains
-
-  subroutine expect(ok, what)
-    logical, intent(in) :: ok
-    character(*), intent(in) :: what
-    if (.not. ok) then
-      failures = failures + 1
-      write (*, '(2a)') 'FAILED: ', what
-    end if
-  end subroutine
-
-  ! Reals compared bit for bit: every value checked here is exact.
-  logical function exactly(a, b)
-    real(c_double), intent(in) :: a, b
-    exactly = transfer(a, 0_c_int64_t) == transfer(b, 0_c_int64_t)
-  end function
 
   logical function same(a, w1, w2)
     type(CellKey), intent(in) :: a

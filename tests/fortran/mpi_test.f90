@@ -4,12 +4,13 @@
 ! msg_fail_all with code 7 instead.  Values name their origin and
 ! destination so that each rank can check what it received by hand.
 program wrappers_from_fortran
-  use, intrinsic :: iso_c_binding, only: c_int32_t, c_int64_t, c_double
+  use, intrinsic :: iso_c_binding, only: c_int32_t, c_double
   use mpi_f08
   use cellkeys
+  use checks
   implicit none
 
-  integer :: failures = 0, n, d, s, k, at
+  integer :: n, d, s, k, at
   integer(c_int32_t) :: size, rank, total, ints(3), count
   integer(c_int32_t), allocatable :: scount(:), sdispl(:), rcount(:), rdispl(:)
   real(c_double), allocatable :: send(:), recv(:)
@@ -26,6 +27,7 @@ program wrappers_from_fortran
   size = -1
   rank = -1
   call msg_count_and_rank(size, rank)
+  write (failed_where, '(a, i0)') ' on rank ', rank
   call MPI_Comm_rank(MPI_COMM_WORLD, k)
   call expect(size == n .and. rank == k, 'msg_count_and_rank agrees with MPI_Comm_size and MPI_Comm_rank')
 
@@ -122,21 +124,6 @@ program wrappers_from_fortran
   end if
 
 contains
-
-  subroutine expect(ok, what)
-    logical, intent(in) :: ok
-    character(*), intent(in) :: what
-    if (.not. ok) then
-      failures = failures + 1
-      write (*, '(a, i0, 2a)') 'FAILED on rank ', rank, ': ', what
-    end if
-  end subroutine
-
-  ! Reals compared bit for bit: every value checked here is exact.
-  logical function exactly(a, b)
-    real(c_double), intent(in) :: a, b
-    exactly = transfer(a, 0_c_int64_t) == transfer(b, 0_c_int64_t)
-  end function
 
   real(c_double) function tagged(from, to, k)
     integer(c_int32_t), intent(in) :: from
