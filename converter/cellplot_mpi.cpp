@@ -296,7 +296,7 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
     for (double& w : weights)
         w += file_cost_bytes;
     const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
-    ProgressLine progress(rank == 0 && progress_shown(options.progress));
+    ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
     convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
                   first[static_cast<std::size_t>(rank) + 1], progress);
     msg_rendezvous();

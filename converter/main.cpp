@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options))
         return *done;
     cellplot::stop_on_interrupt("cellplot");
-    cellplot::ProgressLine progress(cellplot::progress_shown(options.progress));
+    cellplot::ProgressLine progress("cellplot", cellplot::progress_shown(options.progress));
     try {
         cellplot::run(options, progress);
     } catch (const cellplot::Failure& f) {

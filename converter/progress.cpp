@@ -29,8 +29,8 @@ std::string short_number(double v)
 
 }  // namespace
 
-ProgressLine::ProgressLine(bool shown)
-    : shown_(shown), start_(std::chrono::steady_clock::now()), last_draw_(start_)
+ProgressLine::ProgressLine(const char* program, bool shown)
+    : program_(program), shown_(shown), start_(std::chrono::steady_clock::now()), last_draw_(start_)
 {
     current = this;
 }
@@ -72,7 +72,7 @@ void ProgressLine::update(bool force)
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(cells_) / seconds : 0;
     const std::string line =
-        "\r\x1b[Kcellplot: " + output_ + ": piece " + std::to_string(ipiece_ + 1) + " of " +
+        "\r\x1b[K" + program_ + ": " + output_ + ": piece " + std::to_string(ipiece_ + 1) + " of " +
         std::to_string(npieces_) + ", " + short_number(rate) + " cells/s, " +
         short_number(static_cast<double>(OutFile::total_written())) + " bytes written";
     std::fputs(line.c_str(), stderr);

@@ -12,8 +12,9 @@ namespace cellplot {
 
 class ProgressLine {
 public:
-    // Becomes the process's progress line; shown only when shown is true.
-    explicit ProgressLine(bool shown);
+    // Becomes the process's progress line, headed by program's name; shown
+    // only when shown is true.
+    ProgressLine(const char* program, bool shown);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
@@ -31,6 +32,7 @@ public:
     void clear();
 
 private:
+    std::string program_;
     bool shown_;
     bool on_screen_ = false;
     std::string output_;
