@@ -86,24 +86,19 @@ void start(Batch& b, Lane& lane)
 // fetched ahead while the other lanes step.
 void step(Batch& b, Lane& lane)
 {
-    const std::uint32_t node = lane.trail[lane.level];
-    const auto slot = static_cast<std::uint32_t>(lane.path & digit_mask);
-    const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
-    const char letter = b.state[at];
-    const std::int32_t next = b.child[at];
-    const bool ends = letter != 'N' || lane.level >= lane.last;
-    if (ends || static_cast<std::uint32_t>(next) - 1 >= b.rows) {
+    std::uint32_t next;
+    WalkEnd end;
+    if (step_ends(b.child, b.state, b.rows, lane.trail[lane.level], lane.path, lane.level,
+                  lane.last, &next, &end)) {
         const std::int32_t i = lane.index;
-        lookup_answer(WalkEnd{static_cast<std::int32_t>(node), static_cast<std::int32_t>(slot),
-                              lane.level, next, letter, ends},
-                      &b.levels[i], &b.values[i], &b.statuses[i]);
+        lookup_answer(end, &b.levels[i], &b.values[i], &b.statuses[i]);
         lane.trail_end = lane.level;
         start(b, lane);
         return;
     }
     lane.path >>= bits_per_level;
     ++lane.level;
-    lane.trail[lane.level] = static_cast<std::uint32_t>(next);
+    lane.trail[lane.level] = next;
     prefetch_slot(b, lane);
 }
 

@@ -35,43 +35,52 @@ struct WalkEnd {
 // A key refused before any array is read: level 0, nothing found.
 constexpr WalkEnd refused_walk{0, 0, 0, 0, 'E', false};
 
-// Walks from the root down to level `last` (levels below 1 act as 1) along
-// `path`, whose lowest three bits are the octant digit of level 1, the next
-// three that of level 2, and so on (the digits of key_digits.hpp's paths).
-// last is at most 20 and capacity at least 1.  A walk that would follow an
-// "N" slot whose number is not a row of the arrays stops there, refused.
-static inline WalkEnd walk(const std::int32_t* child, const char* state, std::int32_t capacity,
-                           std::uint64_t path, std::int32_t last)
+// One step of a walk: reads the slot of row `node` (1..rows) that the
+// lowest digit of `path` names, at `level`.  Returns true when the walk
+// stops there, with where it ended in *end: at a leaf or at level `last`,
+// or refused where it would follow a node number outside 1..rows, which
+// names no row of the arrays.  Otherwise *next is the node to go on to.
+static inline bool step_ends(const std::int32_t* child, const char* state, std::uint32_t rows,
+                             std::uint32_t node, std::uint64_t path, std::int32_t level,
+                             std::int32_t last, std::uint32_t* next, WalkEnd* end)
 {
     // Row n starts at element 8n - 8; keeping the node number unsigned and
     // the -8 in the load's displacement shortens the chain from one child
     // word to the next slot's address.
+    const auto slot = static_cast<std::uint32_t>(path & digit_mask);
+    const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
+    // Both words of the slot are read before the letter is known, so that
+    // their cache misses overlap instead of following each other.
+    const char letter = state[at];
+    const std::int32_t word = child[at];
+    const bool ends = letter != 'N' || level >= last;
+    if (ends || static_cast<std::uint32_t>(word) - 1 >= rows) {
+        *end = WalkEnd{static_cast<std::int32_t>(node),
+                       static_cast<std::int32_t>(slot),
+                       level,
+                       word,
+                       letter,
+                       ends};
+        return true;
+    }
+    *next = static_cast<std::uint32_t>(word);
+    return false;
+}
+
+// Walks from the root down to level `last` (levels below 1 act as 1) along
+// `path`, whose lowest three bits are the octant digit of level 1, the next
+// three that of level 2, and so on (the digits of key_digits.hpp's paths).
+// last is at most 20 and capacity at least 1.
+static inline WalkEnd walk(const std::int32_t* child, const char* state, std::int32_t capacity,
+                           std::uint64_t path, std::int32_t last)
+{
     const std::uint32_t rows = static_cast<std::uint32_t>(capacity);
     std::uint32_t node = 1;
-    std::int32_t level = 1;
-    for (;;) {
-        const auto slot = static_cast<std::uint32_t>(path & digit_mask);
-        const std::size_t at = std::size_t{node} * slots_per_node + slot - slots_per_node;
-        // Both words of the slot are read before the letter is known, so
-        // that their cache misses overlap instead of following each other.
-        const char letter = state[at];
-        const std::int32_t next = child[at];
-        // The walk ends at a leaf or at the key's level; it is refused where
-        // it would follow a node number outside 1..capacity, which names no
-        // row of the arrays.
-        const bool ends = letter != 'N' || level >= last;
-        if (ends || static_cast<std::uint32_t>(next) - 1 >= rows) {
-            return WalkEnd{static_cast<std::int32_t>(node),
-                           static_cast<std::int32_t>(slot),
-                           level,
-                           next,
-                           letter,
-                           ends};
-        }
-        node = static_cast<std::uint32_t>(next);
+    WalkEnd end;
+    for (std::int32_t level = 1;
+         !step_ends(child, state, rows, node, path, level, last, &node, &end); ++level)
         path >>= bits_per_level;
-        ++level;
-    }
+    return end;
 }
 
 // Whether a key may be walked at all: there is a root row, and the key's
