@@ -9,22 +9,25 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
+# Configures a build tree in $1 with the CMake arguments after the second,
+# builds it, and runs its whole suite with ctest's per-test timeout $2.
+build_and_test() {
+  local dir=$1 timeout=$2
+  shift 2
+  cmake -S . -B "$dir" "$@"
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout "$timeout"
+}
 
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLKEYS_SANITIZE=ON
-cmake --build build-sanitize -j "$jobs"
+build_and_test build 300 -DCMAKE_BUILD_TYPE=Release
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-sanitize --output-on-failure -j "$jobs" --timeout 600
+  build_and_test build-sanitize 600 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLKEYS_SANITIZE=ON
 
 # A build as on a machine without MPI and without a Fortran compiler: the
 # converter, the library and every test that needs neither still configure,
 # build and pass.  Release only, to keep it quick.
-cmake -S . -B build-minimal -DCMAKE_BUILD_TYPE=Release \
+build_and_test build-minimal 300 -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_DISABLE_FIND_PACKAGE_MPI=ON -DCMAKE_Fortran_COMPILER=
-cmake --build build-minimal -j "$jobs"
-ctest --test-dir build-minimal --output-on-failure -j "$jobs" --timeout 300
 
 # The key routines with their portable paths alone (no SSE2 packing, no BMI2
 # coordinates): the library and its key and octree tests, optimised.
