@@ -24,10 +24,6 @@ std::string piece_file_name(std::int32_t ipiece, std::int32_t outnum)
     return "view" + zero_padded(ipiece, 6) + zero_padded(outnum, 4) + ".vtu";
 }
 
-}  // namespace cellplot
-
-namespace cellplot {
-
 std::string in_dir(const std::string& dir, const std::string& name)
 {
     if (dir == "." || dir.empty())
