@@ -13,6 +13,7 @@
 // writes the master files and the collection.
 #include <mpi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -36,6 +37,7 @@
 #include "interrupt.hpp"
 #include "options.hpp"
 #include "out_file.hpp"
+#include "piece_jobs.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
 #include "work_share.hpp"
@@ -234,31 +236,53 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
 }
 
 // This rank's share of the pairs: read and convert each piece, write its
-// file.  A failure ends the whole job.  The progress line (shown on rank 0
-// only) follows this rank's share, which is about 1/nprocs of the run.
+// file, with up to the job's number of jobs at once (each with its own
+// workspace).  A failure ends the whole job, reported for the first failing
+// pair of the share.  The progress line (shown on rank 0 only) follows this
+// rank's share, which is about 1/nprocs of the run.
 void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
                    std::int64_t begin, std::int64_t end, ProgressLine& progress)
 {
-    Workspace work;
-    std::int32_t output = -1;
-    for (std::int64_t i = begin; i < end; ++i) {
-        const Pair& pair = pairs[static_cast<std::size_t>(i)];
+    if (end <= begin)
+        return;
+    const auto n = static_cast<std::int32_t>(end - begin);
+    const int njobs = std::clamp(outputs.front().job.jobs, 1, n);
+    Workspaces work(static_cast<std::size_t>(njobs));
+    std::int32_t shown_output = -1;  // guarded by the commit step's order
+    PieceSteps steps;
+    steps.convert = [&](std::int32_t k, int j, const PieceTurn&) {
+        const Pair& pair = pairs[static_cast<std::size_t>(begin + k)];
         const Output& o = outputs[static_cast<std::size_t>(pair.output)];
-        if (pair.output != output) {
-            output = pair.output;
-            progress.start_output(o.job.settings.outnum, static_cast<std::size_t>(output) + 1,
+        const PieceFiles files(j, k);  // names the share's lowest open file if interrupted
+        Workspace& mine = work[static_cast<std::size_t>(j)];
+        read_piece(o.job, pair.ipiece, *mine.piece);
+        convert_piece(o.job, o.context, pair.ipiece, mine, &progress);
+        progress.piece_done(mine.piece->header.ncells);
+    };
+    steps.commit = [&](std::int32_t k) {
+        if (k + 1 >= n)
+            return;
+        const Pair& pair = pairs[static_cast<std::size_t>(begin + k + 1)];
+        const Output& o = outputs[static_cast<std::size_t>(pair.output)];
+        if (pair.output != shown_output) {
+            shown_output = pair.output;
+            progress.start_output(o.job.settings.outnum, static_cast<std::size_t>(pair.output) + 1,
                                   outputs.size());
         }
         progress.start_piece(pair.ipiece, o.context.npieces);
-        try {
-            read_piece(o.job, pair.ipiece, *work.piece);
-            convert_piece(o.job, o.context, pair.ipiece, work);
-        } catch (const Failure& f) {
-            progress.clear();
-            report(program, f);
-            end_job();
-        }
-        progress.piece_done(work.piece->header.ncells);
+    };
+    const Pair& first = pairs[static_cast<std::size_t>(begin)];
+    const Output& o = outputs[static_cast<std::size_t>(first.output)];
+    shown_output = first.output;
+    progress.start_output(o.job.settings.outnum, static_cast<std::size_t>(first.output) + 1,
+                          outputs.size());
+    progress.start_piece(first.ipiece, o.context.npieces);
+    try {
+        run_pieces(n, njobs, steps);
+    } catch (const Failure& f) {
+        progress.clear();
+        report(program, f);
+        end_job();
     }
     progress.clear();
 }
@@ -330,6 +354,10 @@ int main(int argc, char** argv)
     const std::optional<int> done = cellplot::take_command_line(
         argc, argv, cellplot::program, cellplot::mpi_usage_text, rank == 0, options);
     int status = done ? *done : -1;
+    // mpiexec usually places one process on each processor: one job each
+    // unless --jobs asks for more.
+    if (!options.jobs)
+        options.jobs = 1;
     if (status < 0) {
         cellplot::stop_on_interrupt(cellplot::program);
         try {

@@ -1,5 +1,6 @@
 #include "conversion.hpp"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "byte_source.hpp"
@@ -8,6 +9,8 @@
 #include "fields.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
+#include "interrupt.hpp"
+#include "piece_jobs.hpp"
 
 namespace cellplot {
 
@@ -54,17 +57,18 @@ void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
 }
 
 void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work)
+                   Workspace& work, ProgressLine* progress)
 {
     prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
-    OutFile out(piece_path(job, ipiece), job.overwrite);
+    OutFile out(piece_path(job, ipiece), job.overwrite, progress);
     write_piece(out, *work.piece, *work.cells, context.names, job.style);
     out.close();
 }
 
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context)
+std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context,
+                                       ProgressLine* progress)
 {
-    auto master = std::make_unique<OutFile>(master_path(job), job.overwrite);
+    auto master = std::make_unique<OutFile>(master_path(job), job.overwrite, progress);
     write_master_head(*master, context.names, job.style);
     master->flush();
     return master;
@@ -92,21 +96,35 @@ void require_piece0(const Job& job)
                        number_list_text(present) + "; set line 10 of contview.dat or use --output");
 }
 
-void convert_output(const Job& job, Workspace& work, ProgressLine* progress)
+void convert_output(const Job& job, Workspaces& work, ProgressLine* progress)
 {
-    read_piece(job, 0, *work.piece);
-    const OutputContext context = make_context(work.piece->header, result_path(job, 0));
-    const std::unique_ptr<OutFile> master = create_master(job, context);
-    for (std::int32_t ipiece = 0; ipiece < context.npieces; ++ipiece) {
-        if (progress)
-            progress->start_piece(ipiece, context.npieces);
+    if (work.empty())
+        work.emplace_back();
+    read_piece(job, 0, *work[0].piece);  // job 0 converts piece 0
+    const OutputContext context = make_context(work[0].piece->header, result_path(job, 0));
+    const std::unique_ptr<OutFile> master = create_master(job, context, progress);
+    const int njobs = std::clamp(job.jobs, 1, context.npieces);
+    while (work.size() < static_cast<std::size_t>(njobs))
+        work.emplace_back();
+    if (progress)
+        progress->start_piece(0, context.npieces);
+
+    PieceSteps steps;
+    steps.convert = [&](std::int32_t ipiece, int j, const PieceTurn&) {
+        const PieceFiles files(j, ipiece);  // names this piece's file if interrupted
+        Workspace& mine = work[static_cast<std::size_t>(j)];
         if (ipiece > 0)
-            read_piece(job, ipiece, *work.piece);
-        add_master_piece(*master, job, ipiece);
-        convert_piece(job, context, ipiece, work);
+            read_piece(job, ipiece, *mine.piece);
+        convert_piece(job, context, ipiece, mine, progress);
         if (progress)
-            progress->piece_done(work.piece->header.ncells);
-    }
+            progress->piece_done(mine.piece->header.ncells);
+    };
+    steps.commit = [&](std::int32_t ipiece) {
+        add_master_piece(*master, job, ipiece);
+        if (progress && ipiece + 1 < context.npieces)
+            progress->start_piece(ipiece + 1, context.npieces);
+    };
+    run_pieces(context.npieces, njobs, steps);
     finish_master(*master);
 }
 

@@ -1,13 +1,15 @@
 // The steps of converting one output, shared by cellplot (one output after
 // another) and its MPI twin (the pieces of an output shared over processes).
 // A run reads piece 0 and makes the output's context from it, creates the
-// master file, and then for each piece in turn appends its line to the master
-// and converts it; the master's closing lines end the output.
+// master file, and then converts the pieces, several at once with several
+// jobs; the master gains each piece's line once that piece and all before it
+// are complete, and its closing lines end the output.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "geometry.hpp"
 #include "out_file.hpp"
@@ -24,14 +26,19 @@ struct Job {
     Settings settings;      // encoding and output number
     OutputStyle style;
     bool overwrite = false;  // replace existing output files instead of refusing them
+    int jobs = 1;            // pieces converted at once, at most
 };
 
-// The per-cell storage of one process, set aside once and overwritten by
-// every piece.
+// The per-cell storage of one job, set aside once and overwritten by every
+// piece the job converts.
 struct Workspace {
     std::unique_ptr<Piece> piece = std::make_unique<Piece>();
     std::unique_ptr<Cells> cells = std::make_unique<Cells>();
 };
+
+// The workspaces of a run's jobs, workspace k for job k; one is added when a
+// job first needs it and kept for every later output.
+using Workspaces = std::vector<Workspace>;
 
 // What piece 0 fixes for every piece of an output.
 struct OutputContext {
@@ -58,14 +65,16 @@ void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
                    const std::string& file);
 
 // Prepares the piece in work (already read from ipiece's result file) and
-// creates, writes and closes its piece file.
+// creates, writes and closes its piece file, counting its bytes into
+// progress when given.
 void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work);
+                   Workspace& work, ProgressLine* progress = nullptr);
 
 // The master file: created with its head, one line per piece, closing lines.
 // Every line is on disk as soon as it is added, so a run that stops early
 // leaves a master holding everything but its closing lines.
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context);
+std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context,
+                                       ProgressLine* progress = nullptr);
 void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece);
 void finish_master(OutFile& master);
 
@@ -73,8 +82,9 @@ void finish_master(OutFile& master);
 // whose piece-0 files are in the job's directory (when there are any).
 void require_piece0(const Job& job);
 
-// Reads and converts every piece of the job's output, master file included;
-// progress, when given, follows the pieces.
-void convert_output(const Job& job, Workspace& work, ProgressLine* progress = nullptr);
+// Reads and converts every piece of the job's output, master file included,
+// with up to job.jobs jobs; progress, when given, follows the pieces.  The
+// first failure in piece order is the one thrown.
+void convert_output(const Job& job, Workspaces& work, ProgressLine* progress = nullptr);
 
 }  // namespace cellplot

@@ -1,8 +1,11 @@
 #include "interrupt.hpp"
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <unistd.h>
+
+#include "limits.hpp"
 
 namespace cellplot {
 namespace {
@@ -15,6 +18,32 @@ const char* volatile open_names[max_open];
 volatile std::sig_atomic_t open_count = 0;
 volatile std::sig_atomic_t progress_shown = 0;
 const char* program_name = "cellplot";
+
+// The piece file each job has open, with its piece number, for jobs that
+// convert pieces at once.  A job sets the number before the name that
+// exposes it; the handler reads them without a lock.
+std::atomic<const char*> job_file[max_jobs];
+std::atomic<std::int32_t> job_piece[max_jobs];
+static_assert(std::atomic<const char*>::is_always_lock_free &&
+              std::atomic<std::int32_t>::is_always_lock_free);  // safe in a signal handler
+thread_local int current_job = -1;  // the calling thread's job, inside a PieceFiles
+thread_local std::int32_t current_piece = -1;
+
+// The open piece file of the lowest piece, or none.
+const char* lowest_piece_file()
+{
+    const char* name = nullptr;
+    std::int32_t lowest = INT32_MAX;
+    for (int j = 0; j < max_jobs; ++j) {
+        const char* file = job_file[j].load(std::memory_order_acquire);
+        const std::int32_t ipiece = job_piece[j].load(std::memory_order_relaxed);
+        if (file && ipiece < lowest) {
+            lowest = ipiece;
+            name = file;
+        }
+    }
+    return name;
+}
 
 void say(const char* text)
 {
@@ -34,10 +63,11 @@ extern "C" void on_signal(int signal)
     if (progress_shown)
         say("\r\x1b[K");
     const int n = open_count;
-    if (n > 0 && n <= max_open) {
+    const char* piece_file = lowest_piece_file();
+    if (piece_file || (n > 0 && n <= max_open)) {
         say(program_name);
         say(": ");
-        say(open_names[n - 1]);
+        say(piece_file ? piece_file : open_names[n - 1]);
         say(": interrupted; this file is incomplete\n");
     } else {
         say(program_name);
@@ -62,6 +92,11 @@ void stop_on_interrupt(const char* program)
 
 void note_open(const char* name)
 {
+    if (current_job >= 0) {
+        job_piece[current_job].store(current_piece, std::memory_order_relaxed);
+        job_file[current_job].store(name, std::memory_order_release);
+        return;
+    }
     const int n = open_count;
     if (n < max_open) {
         open_names[n] = name;
@@ -71,9 +106,25 @@ void note_open(const char* name)
 
 void note_closed(const char* name)
 {
+    if (current_job >= 0) {
+        const char* open = name;
+        job_file[current_job].compare_exchange_strong(open, nullptr);
+        return;
+    }
     const int n = open_count;
     if (n > 0 && open_names[n - 1] == name)
         open_count = n - 1;
+}
+
+PieceFiles::PieceFiles(int job, std::int32_t ipiece)
+{
+    current_job = job >= 0 && job < max_jobs ? job : -1;
+    current_piece = ipiece;
+}
+
+PieceFiles::~PieceFiles()
+{
+    current_job = -1;
 }
 
 void note_progress_shown(bool shown)

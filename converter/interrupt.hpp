@@ -1,10 +1,12 @@
 // Stopping at once on SIGINT or SIGTERM.  The handler clears the progress
 // line if one is shown, prints one line naming the output file being written
-// (the innermost one open: a piece file, else the master, else the
-// collection) and saying that it is incomplete, and exits with status 128 +
-// the signal's number.  It flushes nothing and removes nothing: every other
+// (the innermost one open: a piece file, the lowest piece's when several jobs
+// write at once, else the master, else the collection) and saying that it is
+// incomplete, and exits with status 128 + the signal's number.  It flushes nothing and removes nothing: every other
 // file stays as it is, and the master holds every line added so far.
 #pragma once
+
+#include <cstdint>
 
 namespace cellplot {
 
@@ -15,6 +17,17 @@ void stop_on_interrupt(const char* program);
 // name must stay valid until the matching note_closed.
 void note_open(const char* name);
 void note_closed(const char* name);
+
+// While one lives, the files that the calling thread opens are the files of
+// piece ipiece, converted by job (0..max_jobs-1): each job has a slot of its
+// own for them, so that jobs note their files without a lock.
+class PieceFiles {
+public:
+    PieceFiles(int job, std::int32_t ipiece);
+    ~PieceFiles();
+    PieceFiles(const PieceFiles&) = delete;
+    PieceFiles& operator=(const PieceFiles&) = delete;
+};
 
 // Whether the progress line is on the terminal now (the handler clears it).
 void note_progress_shown(bool shown);

@@ -31,11 +31,12 @@ void run(const Options& options, ProgressLine& progress)
 
     std::unique_ptr<OutFile> pvd;
     if (collection) {
-        pvd = std::make_unique<OutFile>(in_dir(job.dir, collection_file_name), job.overwrite);
+        pvd = std::make_unique<OutFile>(in_dir(job.dir, collection_file_name), job.overwrite,
+                                        &progress);
         write_collection_head(*pvd);
         pvd->flush();
     }
-    Workspace work;
+    Workspaces work;
     for (std::size_t k = 0; k < outnums.size(); ++k) {
         job.settings.outnum = outnums[k];
         progress.start_output(job.settings.outnum, k + 1, outnums.size());

@@ -67,8 +67,24 @@ std::vector<std::int32_t> output_list(std::string_view text)
     return list;
 }
 
+// A number of jobs, 1 to max_jobs, in plain decimal digits.
+int jobs_number(std::string_view text)
+{
+    int v = 0;
+    bool ok = !text.empty() && text.size() <= 4;
+    for (char c : text) {
+        ok = ok && c >= '0' && c <= '9';
+        v = v * 10 + (c - '0');
+    }
+    if (!ok || v < 1 || v > max_jobs)
+        refuse("--jobs: '" + std::string(text) + "' is not a number of jobs (1 to " +
+               std::to_string(max_jobs) + ")");
+    return v;
+}
+
 enum Code : int {
     opt_help = 'h',
+    opt_jobs = 'j',
     opt_format = 256,
     opt_precision,
     opt_compress,
@@ -95,6 +111,7 @@ constexpr option long_options[] = {
     {"progress", no_argument, nullptr, opt_progress},
     {"quiet", no_argument, nullptr, opt_quiet},
     {"overwrite", no_argument, nullptr, opt_overwrite},
+    {"jobs", required_argument, nullptr, opt_jobs},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -108,7 +125,7 @@ Action parse_command_line(int argc, char** argv, Options& options)
     optind = 0;  // glibc: start afresh, so the parser may run more than once
     for (;;) {
         const int before = optind;
-        const int code = getopt_long(argc, argv, ":h", long_options, nullptr);
+        const int code = getopt_long(argc, argv, ":hj:", long_options, nullptr);
         if (code == -1)
             break;
         const std::string_view value = optarg ? optarg : "";
@@ -146,6 +163,7 @@ Action parse_command_line(int argc, char** argv, Options& options)
         case opt_progress: options.progress = Progress::on; break;
         case opt_quiet: options.progress = Progress::off; break;
         case opt_overwrite: options.overwrite = true; break;
+        case opt_jobs: options.jobs = jobs_number(value); break;
         case ':': refuse("option '" + std::string(argv[optind - 1]) + "' needs a value");
         default:
             refuse("unknown option '" + std::string(argv[before < optind ? optind - 1 : before]) +
@@ -189,6 +207,8 @@ const char* usage_text()
            "  --overwrite                replace earlier files of the outputs converted and\n"
            "                             pview.pvd (without it, a run refuses before it\n"
            "                             writes anything when one of them exists)\n"
+           "  -j, --jobs=N               convert up to N pieces at once, in threads (default:\n"
+           "                             the processors it may run on, at most the pieces)\n"
            "  --progress, --quiet        force the progress line on or off (default: on when\n"
            "                             standard error is a terminal): output, piece,\n"
            "                             cells per second, bytes written\n"

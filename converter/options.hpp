@@ -22,6 +22,7 @@ struct Options {
     std::optional<std::int32_t> textmode;  // --encoding: 1 text, 0 binary; overrides line 7
     Progress progress = Progress::automatic;
     bool overwrite = false;
+    std::optional<int> jobs;  // --jobs N: pieces converted at once (default: the processors)
 };
 
 enum class Action { convert, help, version };

@@ -11,8 +11,8 @@
 
 namespace cellplot {
 
-OutFile::OutFile(std::string name, bool overwrite)
-    : name_(std::move(name)), buf_(new char[buffer_size])
+OutFile::OutFile(std::string name, bool overwrite, ProgressLine* progress)
+    : name_(std::move(name)), buf_(new char[buffer_size]), progress_(progress)
 {
     const int how = overwrite ? O_TRUNC : O_EXCL;
     fd_ = ::open(name_.c_str(), O_WRONLY | O_CREAT | how | O_CLOEXEC, 0644);
@@ -52,9 +52,9 @@ void OutFile::write_all(const char* p, std::size_t n)
         p += done;
         n -= static_cast<std::size_t>(done);
         flushed_ += static_cast<std::uint64_t>(done);
-        total_written_ += static_cast<std::uint64_t>(done);
+        if (progress_)
+            progress_->add_bytes(static_cast<std::uint64_t>(done));
     }
-    progress_tick();
 }
 
 void OutFile::put_large(const void* data, std::size_t n)

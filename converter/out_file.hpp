@@ -10,14 +10,17 @@
 
 namespace cellplot {
 
+class ProgressLine;
+
 // The cause given when an output file exists and may not be replaced.
 inline constexpr const char* already_exists = "already exists; remove it first or use --overwrite";
 
 class OutFile {
 public:
     // Creates the file; when a file of that name exists, refuses unless
-    // overwrite is true, and then empties it.
-    explicit OutFile(std::string name, bool overwrite = false);
+    // overwrite is true, and then empties it.  The bytes that reach the file
+    // are counted into progress, when given (it must outlive the file).
+    explicit OutFile(std::string name, bool overwrite = false, ProgressLine* progress = nullptr);
     ~OutFile();
     OutFile(const OutFile&) = delete;
     OutFile& operator=(const OutFile&) = delete;
@@ -55,9 +58,6 @@ public:
 
     const std::string& name() const { return name_; }
 
-    // Bytes written to disk by all output files of the process so far.
-    static std::uint64_t total_written() { return total_written_; }
-
     static constexpr std::size_t buffer_size = std::size_t{1} << 20;
 
 private:
@@ -68,7 +68,7 @@ private:
     std::unique_ptr<char[]> buf_;
     char* pos_;
     char* limit_;
-    static inline std::uint64_t total_written_ = 0;
+    ProgressLine* progress_;
     std::uint64_t flushed_ = 0;  // bytes handed to the file so far
 };
 

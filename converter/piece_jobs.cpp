@@ -1,9 +1,12 @@
 #include "piece_jobs.hpp"
 
+#include "limits.hpp"
+
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <sched.h>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -144,6 +147,15 @@ void run_pieces(std::int32_t npieces, int njobs, const PieceSteps& steps)
         run.work(0, first);
     }  // joins the other jobs
     run.rethrow();
+}
+
+int available_cpus()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) != 0)
+        return 1;
+    return std::clamp(CPU_COUNT(&set), 1, max_jobs);
 }
 
 }  // namespace cellplot

@@ -51,4 +51,8 @@ struct PieceSteps {
 // one job no thread is started.  Rethrows the lowest piece's failure.
 void run_pieces(std::int32_t npieces, int njobs, const PieceSteps& steps);
 
+// The number of processors the process may run on (its affinity mask), at
+// least 1 and at most max_jobs: the default number of jobs.
+int available_cpus();
+
 }  // namespace cellplot

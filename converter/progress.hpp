@@ -1,11 +1,18 @@
-// The progress line: one line on standard error, redrawn in place at most a
-// few times a second, naming the output, the piece, the cells converted per
-// second and the bytes written.  Shown only when asked for (by default when
-// standard error is a terminal), so that scripted runs stay silent.
+// The progress line: one line on standard error, redrawn in place at most
+// every 200 ms, naming the output, the piece, the cells converted per second
+// and the bytes written.  Shown only when asked for (by default when standard
+// error is a terminal), so that scripted runs stay silent.
+//
+// The run hands the line to its output files, which count their bytes into
+// it; the jobs that convert pieces at once count their cells and bytes from
+// their own threads, and whichever thread finds a redraw due draws it, one
+// at a time.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace cellplot {
@@ -21,30 +28,33 @@ public:
 
     // Output outnum, the k-th (1-based) of n converted in this run.
     void start_output(std::int32_t outnum, std::size_t k, std::size_t n);
-    // Piece ipiece (0-based) of npieces is being converted; piece 0 is
-    // drawn at once.
+    // Piece ipiece (0-based) of npieces is the one shown (with several jobs,
+    // the lowest piece not yet complete); piece 0 is drawn at once.
     void start_piece(std::int32_t ipiece, std::int32_t npieces);
-    // A piece of ncells cells has been written.
+    // A piece of ncells cells has been written.  Any thread.
     void piece_done(std::int64_t ncells);
-    // Redraws the line if it is due (or now when force is true).
+    // n more bytes reached an output file.  Any thread.
+    void add_bytes(std::uint64_t n);
+    // Redraws the line if it is due (or now when force is true).  Any thread.
     void update(bool force = false);
     // Takes the line off the terminal, before a message or at the end.
     void clear();
 
 private:
-    std::string program_;
-    bool shown_;
+    void draw(std::chrono::steady_clock::time_point now);
+
+    const std::string program_;
+    const bool shown_;
+    const std::chrono::steady_clock::time_point start_;
+    std::atomic<std::int32_t> ipiece_ = 0;
+    std::atomic<std::int32_t> npieces_ = 0;
+    std::atomic<std::int64_t> cells_ = 0;
+    std::atomic<std::uint64_t> bytes_ = 0;
+    std::atomic<std::int64_t> next_draw_ = 0;  // steady-clock ticks; 0: at once
+
+    std::mutex draw_mutex_;  // guards the members below
     bool on_screen_ = false;
     std::string output_;
-    std::int32_t ipiece_ = 0;
-    std::int32_t npieces_ = 0;
-    std::int64_t cells_ = 0;
-    std::chrono::steady_clock::time_point start_;
-    std::chrono::steady_clock::time_point last_draw_;
 };
-
-// Redraws the process's progress line if it is due; output files call it as
-// their bytes reach the disk.  Does nothing when there is no line.
-void progress_tick();
 
 }  // namespace cellplot

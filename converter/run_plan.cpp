@@ -10,6 +10,7 @@
 #include "file_names.hpp"
 #include "input.hpp"
 #include "out_file.hpp"
+#include "piece_jobs.hpp"
 
 namespace cellplot {
 
@@ -19,6 +20,7 @@ Job command_line_job(const Options& options)
     job.dir = options.dir;
     job.style = options.style;
     job.overwrite = options.overwrite;
+    job.jobs = options.jobs ? *options.jobs : available_cpus();
     return job;
 }
 

@@ -37,7 +37,7 @@ def help_options():
 
 man, shown = man_options(), help_options()
 assert man == shown, ("only in the manual page", man - shown, "only in --help", shown - man)
-assert len(man) == 13, sorted(man)
+assert len(man) == 15, sorted(man)
 for option in sorted(man):
     name, _, values = option.partition("=")
     # Each value word is taken (with --help, nothing is converted); a
@@ -45,6 +45,8 @@ for option in sorted(man):
     for value in [v for v in values.split("|") if v.islower()] or [None]:
         if value is None:
             args = [name + "=7" if values else name]  # --output=N
+            if name == "-j":
+                args = ["-j", "7"]
         else:
             args = [name + "=" + value]
         if name in ("--precision", "--compress"):

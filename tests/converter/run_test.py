@@ -72,36 +72,45 @@ def wait_until_written(proc, path, seconds=60):
 
 def check_interruption():
     with tempfile.TemporaryDirectory() as folder:
-        # Two pieces of 300,000 cells; the second is interrupted while its
-        # piece file is being written.
+        # Two pieces of 300,000 cells, interrupted while the file of the
+        # second is being written: with one job piece 0 is then complete;
+        # with two, both may be under way and the lowest is named.
         make_results(folder, "--pieces", "2", "--cells", "300000", "--species", "0", "--binary")
         with open(os.path.join(folder, "contview.dat"), "w") as f:
             f.write("\n" * 6 + "0\n\n\n0\n")
         inputs = {n: os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder)}
-        for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+        runs = ((signal.SIGINT, 130, "1"), (signal.SIGTERM, 143, "1"), (signal.SIGINT, 130, "2"))
+        for sig, status, jobs in runs:
             for n in os.listdir(folder):
                 if n.endswith("vtu"):
                     os.remove(os.path.join(folder, n))
             piece = os.path.join(folder, "view0000010000.vtu")
-            proc = subprocess.Popen([CELLPLOT], cwd=folder, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            proc = subprocess.Popen([CELLPLOT, "--jobs", jobs], cwd=folder,
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, text=True)
             wait_until_written(proc, piece)
             proc.send_signal(sig)
             out, err = proc.communicate(timeout=60)
             assert proc.returncode == status, (sig, proc.returncode, err)
             assert out == "", out
-            assert err == "cellplot: view0000010000.vtu: interrupted; this file is incomplete\n", err
-            with open(piece) as f:
-                assert not f.read().endswith("</VTKFile>\n"), "piece file complete"
-            with open(os.path.join(folder, "view0000000000.vtu")) as f:
-                assert f.read().endswith(" </VTKFile>\n"), "piece 0 not complete"
+            named = err.partition(": interrupted")[0].removeprefix("cellplot: ")
+            assert err == "cellplot: %s: interrupted; this file is incomplete\n" % named, err
+            if jobs == "1":
+                assert named == "view0000010000.vtu", err
+            complete = []
+            for ip in range(2):
+                with open(os.path.join(folder, "view%06d0000.vtu" % ip)) as f:
+                    complete.append(f.read().endswith(" </VTKFile>\n"))
+            # The named file is the lowest incomplete one.
+            assert not complete[int(named[4:10])] and all(complete[:int(named[4:10])]), err
             with open(os.path.join(folder, "pview0000.pvtu")) as f:
                 master = f.read()
-            # Head and both piece lines, only the closing lines missing.
-            lines = master.splitlines()
-            assert lines[-2].startswith('    <Piece Source="view0000000000.vtu"/>'), lines[-2:]
-            assert lines[-1].startswith('    <Piece Source="view0000010000.vtu"/>'), lines[-2:]
-            assert not master.endswith(MASTER_TAIL)
+            # Head and the lines of the pieces before it, only the closing
+            # lines missing.
+            listed = [l for l in master.splitlines() if l.startswith("    <Piece Source=")]
+            assert listed == ['    <Piece Source="view%06d0000.vtu"/>' % ip + " " * 39
+                              for ip in range(int(named[4:10]))], listed
+            assert master.startswith("<VTKFile") and not master.endswith(MASTER_TAIL)
             assert inputs == {n: os.path.getsize(os.path.join(folder, n))
                               for n in os.listdir(folder) if not n.endswith(("vtu", "pvtu"))}
             os.remove(os.path.join(folder, "pview0000.pvtu"))
