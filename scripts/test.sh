@@ -77,9 +77,17 @@ if command -v clang++ >/dev/null 2>&1; then
   done
 fi
 
+# The converter's jobs under ThreadSanitizer: cellplot and the tests that
+# run several jobs at once (the job engine and whole runs with 2 to 8 jobs).
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCELLKEYS_TSAN=ON
+cmake --build build-tsan --target piece_jobs_test cellplot_jobs_test -j "$jobs"
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j "$jobs" \
+  --timeout 300 -R '^(piece_jobs|cellplot_jobs)\.'
+tsan=$(ctest --test-dir build-tsan -N -R '^(piece_jobs|cellplot_jobs)\.' | sed -n 's/^Total Tests: //p')
+
 # One closing line for the whole command: every ctest test of the three
 # builds and every fuzz target has passed when it is reached.
 tests=$(( $(ctest --test-dir build -N | sed -n 's/^Total Tests: //p') +
           $(ctest --test-dir build-sanitize -N | sed -n 's/^Total Tests: //p') +
-          $(ctest --test-dir build-minimal -N | sed -n 's/^Total Tests: //p') + portable ))
+          $(ctest --test-dir build-minimal -N | sed -n 's/^Total Tests: //p') + portable + tsan ))
 echo "test.sh: $((tests + fuzzed)) passed, 0 failed"

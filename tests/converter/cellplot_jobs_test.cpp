@@ -116,7 +116,9 @@ TEST(cellplot_jobs, a_damaged_piece_is_reported_as_one_job_reports_it)
     // of its large body, and piece 7 in its header, so that with several
     // jobs the later failure tends to come first.
     const std::vector<int> cells = {3000, 2500, 4000, 1500, 6000, 10, 20, 30, 40};
-    for (const char* jobs : {"--jobs=1", "--jobs=4"}) {
+    // With --progress the line is drawn from every job's thread, and taken
+    // off before the message.
+    for (const char* jobs : {"--jobs=1", "--jobs=4", "--jobs=4 --progress"}) {
         SCOPED_TRACE(jobs);
         ScratchDir dir;
         write_output(dir, 0, cells, false);
@@ -126,9 +128,12 @@ TEST(cellplot_jobs, a_damaged_piece_is_reported_as_one_job_reports_it)
         dir.write("reso0000070000.res", "1 9\n1 1\n");
         auto r = dir.run(cellplot, jobs);
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err.rfind("cellplot: reso0000040000.res: ends in record 19 after ", 0), 0u)
+        const std::size_t drawn = r.err.rfind("\r\x1b[K");
+        const std::string message = drawn == std::string::npos ? r.err : r.err.substr(drawn + 4);
+        EXPECT_EQ(message.rfind("cellplot: reso0000040000.res: ends in record 19 after ", 0), 0u)
             << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.err.ends_with("\n")) << r.err;
         const std::string master = dir.read("pview0000.pvtu");
         const std::string first = "    <Piece Source=";
         std::string lines;
