@@ -102,12 +102,12 @@ void convert_output(const Job& job, Workspaces& work, ProgressLine* progress)
         work.emplace_back();
     read_piece(job, 0, *work[0].piece);  // job 0 converts piece 0
     const OutputContext context = make_context(work[0].piece->header, result_path(job, 0));
+    if (progress)
+        progress->start_piece(0, context.npieces);
     const std::unique_ptr<OutFile> master = create_master(job, context, progress);
     const int njobs = std::clamp(job.jobs, 1, context.npieces);
     while (work.size() < static_cast<std::size_t>(njobs))
         work.emplace_back();
-    if (progress)
-        progress->start_piece(0, context.npieces);
 
     PieceSteps steps;
     steps.convert = [&](std::int32_t ipiece, int j, const PieceTurn&) {

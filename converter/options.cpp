@@ -67,8 +67,9 @@ std::vector<std::int32_t> output_list(std::string_view text)
     return list;
 }
 
-// A number of jobs, 1 to max_jobs, in plain decimal digits.
-int jobs_number(std::string_view text)
+// A number of jobs, 1 to max_jobs, in plain decimal digits; 0 (as xz -T0
+// takes it) is the default, every processor the process may run on.
+std::optional<int> jobs_number(std::string_view text)
 {
     int v = 0;
     bool ok = !text.empty() && text.size() <= 4;
@@ -76,10 +77,10 @@ int jobs_number(std::string_view text)
         ok = ok && c >= '0' && c <= '9';
         v = v * 10 + (c - '0');
     }
-    if (!ok || v < 1 || v > max_jobs)
+    if (!ok || v > max_jobs)
         refuse("--jobs: '" + std::string(text) + "' is not a number of jobs (1 to " +
-               std::to_string(max_jobs) + ")");
-    return v;
+               std::to_string(max_jobs) + ", or 0 for every processor)");
+    return v == 0 ? std::nullopt : std::optional<int>(v);
 }
 
 enum Code : int {
@@ -207,8 +208,9 @@ const char* usage_text()
            "  --overwrite                replace earlier files of the outputs converted and\n"
            "                             pview.pvd (without it, a run refuses before it\n"
            "                             writes anything when one of them exists)\n"
-           "  -j, --jobs=N               convert up to N pieces at once, in threads (default:\n"
-           "                             the processors it may run on, at most the pieces)\n"
+           "  -j, --jobs=N               convert up to N pieces at once, in threads (default\n"
+           "                             and 0: the processors it may run on, at most the\n"
+           "                             pieces)\n"
            "  --progress, --quiet        force the progress line on or off (default: on when\n"
            "                             standard error is a terminal): output, piece,\n"
            "                             cells per second, bytes written\n"

@@ -3,6 +3,7 @@
 #include "limits.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -151,11 +152,23 @@ void run_pieces(std::int32_t npieces, int njobs, const PieceSteps& steps)
 
 int available_cpus()
 {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) != 0)
-        return 1;
-    return std::clamp(CPU_COUNT(&set), 1, max_jobs);
+    // A set sized for the machine: the kernel refuses one smaller than its
+    // own mask, so grow it until it fits.
+    for (int ncpus = 1024; ncpus <= (1 << 20); ncpus *= 2) {
+        cpu_set_t* set = CPU_ALLOC(ncpus);
+        if (!set)
+            return 1;
+        const std::size_t size = CPU_ALLOC_SIZE(ncpus);
+        CPU_ZERO_S(size, set);
+        const bool got = ::sched_getaffinity(0, size, set) == 0;
+        const int count = got ? CPU_COUNT_S(size, set) : 0;
+        CPU_FREE(set);
+        if (got)
+            return std::clamp(count, 1, max_jobs);
+        if (errno != EINVAL)
+            return 1;
+    }
+    return 1;
 }
 
 }  // namespace cellplot
