@@ -97,6 +97,7 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
     const Case cases[] = {
         {false, "--outputs 3,4"},
         {true, "--encoding binary --outputs all --format binary"},
+        {true, "--encoding binary --outputs all --jobs 3"},  // several pieces at once a process
         {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
         {true, "--encoding binary --output 3 --format binary --compress zlib"},
         {false, "--outputs 3-4 --overwrite --progress"},  // over earlier files of the outputs
