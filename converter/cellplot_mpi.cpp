@@ -36,6 +36,7 @@
 #include "interrupt.hpp"
 #include "options.hpp"
 #include "out_file.hpp"
+#include "output_writer.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
 #include "work_share.hpp"
@@ -234,13 +235,16 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
 }
 
 // This rank's share of the pairs: read and convert each piece, write its
-// file.  A failure ends the whole job.  The progress line (shown on rank 0
+// file through its output's writer (a format of separate piece files, so
+// every rank writes its own).  A failure ends the whole job.  The progress line (shown on rank 0
 // only) follows this rank's share, which is about 1/nprocs of the run.
 void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
                    std::int64_t begin, std::int64_t end, ProgressLine& progress)
 {
     Workspace work;
     std::int32_t output = -1;
+    std::unique_ptr<OutputWriter> writer;  // of the output of writer_output
+    std::int32_t writer_output = -1;
     for (std::int64_t i = begin; i < end; ++i) {
         const Pair& pair = pairs[static_cast<std::size_t>(i)];
         const Output& o = outputs[static_cast<std::size_t>(pair.output)];
@@ -251,8 +255,13 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
         }
         progress.start_piece(pair.ipiece, o.context.npieces);
         try {
+            if (!writer || pair.output != writer_output) {
+                writer = make_output_writer(o.job);
+                writer_output = pair.output;
+            }
             read_piece(o.job, pair.ipiece, *work.piece);
-            convert_piece(o.job, o.context, pair.ipiece, work);
+            prepare_piece(o.context, *work.piece, *work.cells, result_path(o.job, pair.ipiece));
+            writer->write_piece(o.context, pair.ipiece, *work.piece, *work.cells);
         } catch (const Failure& f) {
             progress.clear();
             report(program, f);
@@ -263,15 +272,21 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
     progress.clear();
 }
 
-// Rank 0, once every piece file is written: the master file of each
-// output and, for several, the collection that lists them.
+// Rank 0, once every piece file is written: each output's writer started
+// and finished, which writes its master file, and for several outputs the
+// collection that lists them.
 void write_masters(const std::vector<Output>& outputs)
 {
     for (const Output& o : outputs) {
-        const std::unique_ptr<OutFile> master = create_master(o.job, o.context);
-        for (std::int32_t p = 0; p < o.context.npieces; ++p)
-            add_master_piece(*master, o.job, p);
-        finish_master(*master);
+        const std::unique_ptr<OutputWriter> writer = make_output_writer(o.job);
+        try {
+            writer->start(o.context);
+            writer->pieces_done(o.context.npieces - 1);
+            writer->finish();
+        } catch (...) {
+            writer->abandon();
+            throw;
+        }
     }
     if (outputs.size() > 1) {
         const Job& job = outputs.front().job;
@@ -327,8 +342,9 @@ int main(int argc, char** argv)
     // Every rank parses the same command line and comes to the same result;
     // rank 0 alone speaks.
     cellplot::Options options;
-    const std::optional<int> done = cellplot::take_command_line(
-        argc, argv, cellplot::program, cellplot::mpi_usage_text, rank == 0, options);
+    const std::optional<int> done =
+        cellplot::take_command_line(argc, argv, cellplot::program, cellplot::mpi_usage_text,
+                                    rank == 0, options, cellplot::style_refusal);
     int status = done ? *done : -1;
     if (status < 0) {
         cellplot::stop_on_interrupt(cellplot::program);

@@ -8,6 +8,7 @@
 #include "fields.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
+#include "output_writer.hpp"
 
 namespace cellplot {
 
@@ -53,34 +54,6 @@ void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
     }
 }
 
-void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work)
-{
-    prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
-    OutFile out(piece_path(job, ipiece), job.overwrite);
-    write_piece(out, *work.piece, *work.cells, context.names, job.style);
-    out.close();
-}
-
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context)
-{
-    auto master = std::make_unique<OutFile>(master_path(job), job.overwrite);
-    write_master_head(*master, context.names, job.style);
-    master->flush();
-    return master;
-}
-
-void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece)
-{
-    write_master_piece(master, ipiece, job.settings.outnum);
-    master.flush();
-}
-
-void finish_master(OutFile& master)
-{
-    write_master_tail(master);
-}
-
 void require_piece0(const Job& job)
 {
     const std::string path = result_path(job, 0);
@@ -92,22 +65,28 @@ void require_piece0(const Job& job)
                        number_list_text(present) + "; set line 10 of contview.dat or use --output");
 }
 
-void convert_output(const Job& job, Workspace& work, ProgressLine* progress)
+void convert_output(const Job& job, Workspace& work, OutputWriter& writer, ProgressLine* progress)
 {
     read_piece(job, 0, *work.piece);
     const OutputContext context = make_context(work.piece->header, result_path(job, 0));
-    const std::unique_ptr<OutFile> master = create_master(job, context);
-    for (std::int32_t ipiece = 0; ipiece < context.npieces; ++ipiece) {
-        if (progress)
-            progress->start_piece(ipiece, context.npieces);
-        if (ipiece > 0)
-            read_piece(job, ipiece, *work.piece);
-        add_master_piece(*master, job, ipiece);
-        convert_piece(job, context, ipiece, work);
-        if (progress)
-            progress->piece_done(work.piece->header.ncells);
+    try {
+        writer.start(context);
+        for (std::int32_t ipiece = 0; ipiece < context.npieces; ++ipiece) {
+            if (progress)
+                progress->start_piece(ipiece, context.npieces);
+            if (ipiece > 0)
+                read_piece(job, ipiece, *work.piece);
+            prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
+            writer.write_piece(context, ipiece, *work.piece, *work.cells);
+            writer.pieces_done(ipiece);
+            if (progress)
+                progress->piece_done(work.piece->header.ncells);
+        }
+        writer.finish();
+    } catch (...) {
+        writer.abandon();
+        throw;
     }
-    finish_master(*master);
 }
 
 }  // namespace cellplot
