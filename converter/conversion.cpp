@@ -83,6 +83,11 @@ void convert_output(const Job& job, Workspace& work, OutputWriter& writer, Progr
                 progress->piece_done(work.piece->header.ncells);
         }
         writer.finish();
+    } catch (Failure& f) {
+        if (const char* removed = writer.abandon())
+            f.cause += f.file == removed ? "; the incomplete file was removed"
+                                         : std::string("; ") + removed + " was not written";
+        throw;
     } catch (...) {
         writer.abandon();
         throw;

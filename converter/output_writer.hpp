@@ -43,8 +43,10 @@ public:
     // Completes the output: every file of it is under its final name.
     virtual void finish() = 0;
     // After a failure: closes what is open and removes what a failure must
-    // not leave behind.  Never throws; safe at any step, also twice.
-    virtual void abandon() noexcept = 0;
+    // not leave behind.  Gives the name of the output file that was removed
+    // unwritten (valid while the writer lives), or nothing.  Safe at any
+    // step, also twice.
+    virtual const char* abandon() noexcept = 0;
 };
 
 // The collection file that lists the outputs of a run of several, by the

@@ -49,7 +49,11 @@ public:
 
     // The files stay as they are: a master without its closing lines, and
     // the piece files written so far.
-    void abandon() noexcept override { master_.reset(); }
+    const char* abandon() noexcept override
+    {
+        master_.reset();
+        return nullptr;
+    }
 
 private:
     Job job_;
