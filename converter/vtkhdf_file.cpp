@@ -18,8 +18,8 @@ namespace {
 // chunk at the end of one piece waits in memory for the next piece.
 constexpr std::size_t stage_bytes = std::size_t{4} << 20;
 constexpr std::size_t chunk_bytes = std::size_t{1} << 20;
-constexpr std::size_t cache_bytes = 4 * chunk_bytes;
-constexpr unsigned deflate_level = 1;  // fastest: the reason to pick zlib is size on disk
+constexpr std::size_t cache_bytes = chunk_bytes;
+constexpr unsigned deflate_level = 1;  // zlib's fastest
 
 // Debian's VTK 9.1 reads version 1.0 of the layout.
 constexpr std::int64_t layout_version[2] = {1, 0};
