@@ -37,6 +37,7 @@
 #include "interrupt.hpp"
 #include "options.hpp"
 #include "out_file.hpp"
+#include "output_writer.hpp"
 #include "piece_jobs.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
@@ -236,10 +237,11 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
 }
 
 // This rank's share of the pairs: read and convert each piece, write its
-// file, with up to the job's number of jobs at once (each with its own
-// workspace).  A failure ends the whole job, reported for the first failing
-// pair of the share.  The progress line (shown on rank 0 only) follows this
-// rank's share, which is about 1/nprocs of the run.
+// file through its output's writer (a format of separate piece files, so
+// every rank writes its own), with up to the job's number of jobs at once
+// (each with its own workspace).  A failure ends the whole job, reported for
+// the first failing pair of the share.  The progress line (shown on rank 0
+// only) follows this rank's share, which is about 1/nprocs of the run.
 void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
                    std::int64_t begin, std::int64_t end, ProgressLine& progress)
 {
@@ -248,6 +250,11 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
     const auto n = static_cast<std::int32_t>(end - begin);
     const int njobs = std::clamp(outputs.front().job.jobs, 1, n);
     Workspaces work(static_cast<std::size_t>(njobs));
+    // One writer per output, made before the jobs start: the jobs write
+    // pieces of several outputs at once.
+    std::vector<std::unique_ptr<OutputWriter>> writers;
+    for (const Output& o : outputs)
+        writers.push_back(make_output_writer(o.job, &progress));
     std::int32_t shown_output = -1;  // guarded by the commit step's order
     PieceSteps steps;
     steps.convert = [&](std::int32_t k, int j, const PieceTurn&) {
@@ -256,7 +263,9 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
         const PieceFiles files(j, k);  // names the share's lowest open file if interrupted
         Workspace& mine = work[static_cast<std::size_t>(j)];
         read_piece(o.job, pair.ipiece, *mine.piece);
-        convert_piece(o.job, o.context, pair.ipiece, mine, &progress);
+        prepare_piece(o.context, *mine.piece, *mine.cells, result_path(o.job, pair.ipiece));
+        writers[static_cast<std::size_t>(pair.output)]->write_piece(o.context, pair.ipiece,
+                                                                    *mine.piece, *mine.cells);
         progress.piece_done(mine.piece->header.ncells);
     };
     steps.commit = [&](std::int32_t k) {
@@ -287,15 +296,21 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
     progress.clear();
 }
 
-// Rank 0, once every piece file is written: the master file of each
-// output and, for several, the collection that lists them.
+// Rank 0, once every piece file is written: each output's writer started
+// and finished, which writes its master file, and for several outputs the
+// collection that lists them.
 void write_masters(const std::vector<Output>& outputs)
 {
     for (const Output& o : outputs) {
-        const std::unique_ptr<OutFile> master = create_master(o.job, o.context);
-        for (std::int32_t p = 0; p < o.context.npieces; ++p)
-            add_master_piece(*master, o.job, p);
-        finish_master(*master);
+        const std::unique_ptr<OutputWriter> writer = make_output_writer(o.job);
+        try {
+            writer->start(o.context);
+            writer->pieces_done(o.context.npieces - 1);
+            writer->finish();
+        } catch (...) {
+            writer->abandon();
+            throw;
+        }
     }
     if (outputs.size() > 1) {
         const Job& job = outputs.front().job;
@@ -351,8 +366,9 @@ int main(int argc, char** argv)
     // Every rank parses the same command line and comes to the same result;
     // rank 0 alone speaks.
     cellplot::Options options;
-    const std::optional<int> done = cellplot::take_command_line(
-        argc, argv, cellplot::program, cellplot::mpi_usage_text, rank == 0, options);
+    const std::optional<int> done =
+        cellplot::take_command_line(argc, argv, cellplot::program, cellplot::mpi_usage_text,
+                                    rank == 0, options, cellplot::style_refusal);
     int status = done ? *done : -1;
     // mpiexec usually places one process on each processor: one job each
     // unless --jobs asks for more.

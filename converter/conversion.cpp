@@ -10,6 +10,7 @@
 #include "file_names.hpp"
 #include "input.hpp"
 #include "interrupt.hpp"
+#include "output_writer.hpp"
 #include "piece_jobs.hpp"
 
 namespace cellplot {
@@ -56,35 +57,6 @@ void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
     }
 }
 
-void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work, ProgressLine* progress)
-{
-    prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
-    OutFile out(piece_path(job, ipiece), job.overwrite, progress);
-    write_piece(out, *work.piece, *work.cells, context.names, job.style);
-    out.close();
-}
-
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context,
-                                       ProgressLine* progress)
-{
-    auto master = std::make_unique<OutFile>(master_path(job), job.overwrite, progress);
-    write_master_head(*master, context.names, job.style);
-    master->flush();
-    return master;
-}
-
-void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece)
-{
-    write_master_piece(master, ipiece, job.settings.outnum);
-    master.flush();
-}
-
-void finish_master(OutFile& master)
-{
-    write_master_tail(master);
-}
-
 void require_piece0(const Job& job)
 {
     const std::string path = result_path(job, 0);
@@ -96,36 +68,52 @@ void require_piece0(const Job& job)
                        number_list_text(present) + "; set line 10 of contview.dat or use --output");
 }
 
-void convert_output(const Job& job, Workspaces& work, ProgressLine* progress)
+void convert_output(const Job& job, Workspaces& work, OutputWriter& writer, ProgressLine* progress)
 {
     if (work.empty())
         work.emplace_back();
     read_piece(job, 0, *work[0].piece);  // job 0 converts piece 0
     const OutputContext context = make_context(work[0].piece->header, result_path(job, 0));
-    if (progress)
-        progress->start_piece(0, context.npieces);
-    const std::unique_ptr<OutFile> master = create_master(job, context, progress);
     const int njobs = std::clamp(job.jobs, 1, context.npieces);
     while (work.size() < static_cast<std::size_t>(njobs))
         work.emplace_back();
+    // A format of one file takes its pieces in piece order, while the jobs
+    // read and prepare the next ones.
+    const bool in_order = writer.pieces() == OutputWriter::Pieces::one_file;
 
     PieceSteps steps;
-    steps.convert = [&](std::int32_t ipiece, int j, const PieceTurn&) {
+    steps.convert = [&](std::int32_t ipiece, int j, const PieceTurn& turn) {
         const PieceFiles files(j, ipiece);  // names this piece's file if interrupted
         Workspace& mine = work[static_cast<std::size_t>(j)];
         if (ipiece > 0)
             read_piece(job, ipiece, *mine.piece);
-        convert_piece(job, context, ipiece, mine, progress);
+        prepare_piece(context, *mine.piece, *mine.cells, result_path(job, ipiece));
+        if (in_order)
+            turn.wait();
+        writer.write_piece(context, ipiece, *mine.piece, *mine.cells);
         if (progress)
             progress->piece_done(mine.piece->header.ncells);
     };
     steps.commit = [&](std::int32_t ipiece) {
-        add_master_piece(*master, job, ipiece);
+        writer.pieces_done(ipiece);
         if (progress && ipiece + 1 < context.npieces)
             progress->start_piece(ipiece + 1, context.npieces);
     };
-    run_pieces(context.npieces, njobs, steps);
-    finish_master(*master);
+    try {
+        if (progress)
+            progress->start_piece(0, context.npieces);
+        writer.start(context);
+        run_pieces(context.npieces, njobs, steps);
+        writer.finish();
+    } catch (Failure& f) {
+        if (const char* removed = writer.abandon())
+            f.cause += f.file == removed ? "; the incomplete file was removed"
+                                         : std::string("; ") + removed + " was not written";
+        throw;
+    } catch (...) {
+        writer.abandon();
+        throw;
+    }
 }
 
 }  // namespace cellplot

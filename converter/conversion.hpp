@@ -1,9 +1,10 @@
 // The steps of converting one output, shared by cellplot (one output after
 // another) and its MPI twin (the pieces of an output shared over processes).
-// A run reads piece 0 and makes the output's context from it, creates the
-// master file, and then converts the pieces, several at once with several
-// jobs; the master gains each piece's line once that piece and all before it
-// are complete, and its closing lines end the output.
+// A run reads piece 0 and makes the output's context from it, starts the
+// output's writer, and then converts the pieces, several at once with several
+// jobs: each is read, prepared and handed to the writer, which learns in
+// piece order when pieces 0..k are complete; the writer's finish ends the
+// output.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@
 #include "vtk_writer.hpp"
 
 namespace cellplot {
+
+class OutputWriter;
 
 // One output to convert, fixed before its piece 0 is read.
 struct Job {
@@ -64,27 +67,15 @@ OutputContext make_context(const Header& piece0, const std::string& file);
 void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
                    const std::string& file);
 
-// Prepares the piece in work (already read from ipiece's result file) and
-// creates, writes and closes its piece file, counting its bytes into
-// progress when given.
-void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work, ProgressLine* progress = nullptr);
-
-// The master file: created with its head, one line per piece, closing lines.
-// Every line is on disk as soon as it is added, so a run that stops early
-// leaves a master holding everything but its closing lines.
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context,
-                                       ProgressLine* progress = nullptr);
-void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece);
-void finish_master(OutFile& master);
-
 // Refuses an output whose piece-0 result file is missing, naming the outputs
 // whose piece-0 files are in the job's directory (when there are any).
 void require_piece0(const Job& job);
 
-// Reads and converts every piece of the job's output, master file included,
-// with up to job.jobs jobs; progress, when given, follows the pieces.  The
-// first failure in piece order is the one thrown.
-void convert_output(const Job& job, Workspaces& work, ProgressLine* progress = nullptr);
+// Reads and converts every piece of the job's output through writer, which
+// was made for the job, with up to job.jobs jobs; progress, when given,
+// follows the pieces.  The first failure in piece order is the one thrown,
+// after the writer has abandoned the output.
+void convert_output(const Job& job, Workspaces& work, OutputWriter& writer,
+                    ProgressLine* progress = nullptr);
 
 }  // namespace cellplot

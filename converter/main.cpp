@@ -1,6 +1,6 @@
 // cellplot: converts the result files of one output of the solver, or of
-// several, into VTK XML parallel unstructured-grid data sets, and lists
-// several in a collection file.
+// several, into VTK data sets (XML files, or one VTKHDF file per output), and
+// lists several in a collection file.
 
 #include <cstdio>
 #include <memory>
@@ -12,8 +12,10 @@
 #include "dir_listing.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
+#include "file_series.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
+#include "output_writer.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
 
@@ -29,8 +31,10 @@ void run(const Options& options, ProgressLine& progress)
     if (!job.overwrite)
         refuse_existing_outputs(job, names, outnums, collection);
 
+    const bool series = collection_kind(job.style.format) == CollectionKind::file_series;
+    std::vector<std::int32_t> done;
     std::unique_ptr<OutFile> pvd;
-    if (collection) {
+    if (collection && !series) {
         pvd = std::make_unique<OutFile>(in_dir(job.dir, collection_file_name), job.overwrite,
                                         &progress);
         write_collection_head(*pvd);
@@ -41,7 +45,11 @@ void run(const Options& options, ProgressLine& progress)
         job.settings.outnum = outnums[k];
         progress.start_output(job.settings.outnum, k + 1, outnums.size());
         require_piece0(job);
-        convert_output(job, work, &progress);
+        const std::unique_ptr<OutputWriter> writer = make_output_writer(job, &progress);
+        convert_output(job, work, *writer, &progress);
+        done.push_back(job.settings.outnum);
+        if (collection && series)
+            write_file_series(job.dir, done);
         if (pvd) {
             write_collection_entry(*pvd, job.settings.outnum);
             pvd->flush();
@@ -59,7 +67,8 @@ void run(const Options& options, ProgressLine& progress)
 int main(int argc, char** argv)
 {
     cellplot::Options options;
-    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options))
+    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options,
+                                                cellplot::style_refusal))
         return *done;
     cellplot::stop_on_interrupt("cellplot");
     cellplot::ProgressLine progress("cellplot", cellplot::progress_shown(options.progress));

@@ -137,7 +137,7 @@ Action parse_command_line(int argc, char** argv, Options& options)
                 action = Action::version;
             break;
         case opt_format:
-            options.style.format = Format(keyword("format", value, {"ascii", "binary"}));
+            options.style.format = Format(keyword("format", value, {"ascii", "binary", "vtkhdf"}));
             break;
         case opt_precision:
             options.style.precision = Precision(keyword("precision", value, {"double", "single"}));
@@ -176,6 +176,9 @@ Action parse_command_line(int argc, char** argv, Options& options)
     if (options.style.format == Format::ascii && (options.style.precision != Precision::float64 ||
                                                   options.style.compress != Compression::none))
         refuse("--precision and --compress shape binary data: give --format binary too");
+    if (options.style.format == Format::vtkhdf && options.style.compress == Compression::lz4)
+        refuse("--compress=lz4: HDF5 readers such as VTK's have no lz4 filter built in; "
+               "use --compress=zlib with --format=vtkhdf");
     if (optind < argc - 1)
         refuse("more than one directory given ('" + std::string(argv[optind]) + "', '" +
                argv[optind + 1] + "')");
@@ -237,10 +240,15 @@ const char* usage_text()
 }
 
 std::optional<int> take_command_line(int argc, char** argv, const char* program,
-                                     const char* preamble, bool speak, Options& options)
+                                     const char* preamble, bool speak, Options& options,
+                                     const char* (*refusal)(const OutputStyle&))
 {
     try {
-        switch (parse_command_line(argc, argv, options)) {
+        const Action action = parse_command_line(argc, argv, options);
+        if (action == Action::convert && refusal)
+            if (const char* why = refusal(options.style))
+                throw UsageError{why};
+        switch (action) {
         case Action::help:
             if (speak) {
                 std::fputs(preamble, stdout);

@@ -4,9 +4,9 @@
 
 namespace cellplot {
 
-enum class Format { ascii, binary };         // binary: raw appended data
-enum class Precision { float64, float32 };   // values of the binary format
-enum class Compression { none, zlib, lz4 };  // blocks of the binary format
+enum class Format { ascii, binary, vtkhdf };  // binary: raw appended data; vtkhdf: one HDF5 file
+enum class Precision { float64, float32 };    // values of the binary formats
+enum class Compression { none, zlib, lz4 };   // blocks of the binary formats
 enum class CellType { voxel, hexahedron };
 
 struct OutputStyle {

@@ -8,8 +8,10 @@
 #include "dir_listing.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
+#include "file_series.hpp"
 #include "input.hpp"
 #include "out_file.hpp"
+#include "output_writer.hpp"
 #include "piece_jobs.hpp"
 
 namespace cellplot {
@@ -50,11 +52,18 @@ std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& 
 void refuse_existing_outputs(const Job& job, const std::vector<std::string>& names,
                              const std::vector<std::int32_t>& outnums, bool collection)
 {
-    if (collection && std::binary_search(names.begin(), names.end(), collection_file_name))
-        fail(in_dir(job.dir, collection_file_name), already_exists);
-    for (std::int32_t outnum : outnums)
-        if (auto name = output_file_present(names, outnum))
+    const bool series = collection_kind(job.style.format) == CollectionKind::file_series;
+    const std::string list = series ? series_file_name : collection_file_name;
+    if (collection && std::binary_search(names.begin(), names.end(), list))
+        fail(in_dir(job.dir, list), already_exists);
+    for (std::int32_t outnum : outnums) {
+        if (job.style.format == Format::vtkhdf) {
+            if (std::binary_search(names.begin(), names.end(), hdf_file_name(outnum)))
+                fail(in_dir(job.dir, hdf_file_name(outnum)), already_exists);
+        } else if (auto name = output_file_present(names, outnum)) {
             fail(in_dir(job.dir, *name), already_exists);
+        }
+    }
 }
 
 bool progress_shown(Progress setting)
