@@ -29,6 +29,7 @@ std::string piece_path(const Job& job, std::int32_t ipiece)
 void read_piece(const Job& job, std::int32_t ipiece, Piece& piece)
 {
     read_result(result_path(job, ipiece), job.settings.textmode != 0, piece);
+    piece.number = ipiece;
 }
 
 OutputContext make_context(const Header& piece0, const std::string& file)
@@ -40,25 +41,29 @@ OutputContext make_context(const Header& piece0, const std::string& file)
     return context;
 }
 
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file)
 {
+    Piece& piece = *work.piece;
+    Mesh& mesh = *work.mesh;
     const Header& h = piece.header;
     if (h.nspecies > context.names.count)
         fail(file, "holds " + std::to_string(h.nspecies) + " species, more than the " +
                        std::to_string(context.names.count) + " of piece 0");
     if (h.ncells > 0) {
-        build_cells(piece, context.sizes, cells, file);
+        build_cells(piece, context.sizes, mesh.cells, file);
         convert_fields(piece);
     }
+    build_mesh(mesh, *work.merge, h.ncells, points_of(style), cell_shape(style.cell_type),
+               context.sizes.finest());
 }
 
 void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
                    Workspace& work)
 {
-    prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
+    prepare_piece(context, job.style, work, result_path(job, ipiece));
     OutFile out(piece_path(job, ipiece), job.overwrite);
-    write_piece(out, *work.piece, *work.cells, context.names, job.style);
+    write_piece(out, *work.piece, *work.mesh, context.names, job.style);
     out.close();
 }
 
