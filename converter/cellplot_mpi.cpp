@@ -260,8 +260,8 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
                 writer_output = pair.output;
             }
             read_piece(o.job, pair.ipiece, *work.piece);
-            prepare_piece(o.context, *work.piece, *work.cells, result_path(o.job, pair.ipiece));
-            writer->write_piece(o.context, pair.ipiece, *work.piece, *work.cells);
+            prepare_piece(o.context, o.job.style, work, result_path(o.job, pair.ipiece));
+            writer->write_piece(o.context, pair.ipiece, *work.piece, *work.mesh);
         } catch (const Failure& f) {
             progress.clear();
             report(program, f);

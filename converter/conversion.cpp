@@ -30,6 +30,7 @@ std::string piece_path(const Job& job, std::int32_t ipiece)
 void read_piece(const Job& job, std::int32_t ipiece, Piece& piece)
 {
     read_result(result_path(job, ipiece), job.settings.textmode != 0, piece);
+    piece.number = ipiece;
 }
 
 OutputContext make_context(const Header& piece0, const std::string& file)
@@ -41,17 +42,21 @@ OutputContext make_context(const Header& piece0, const std::string& file)
     return context;
 }
 
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file)
 {
+    Piece& piece = *work.piece;
+    Mesh& mesh = *work.mesh;
     const Header& h = piece.header;
     if (h.nspecies > context.names.count)
         fail(file, "holds " + std::to_string(h.nspecies) + " species, more than the " +
                        std::to_string(context.names.count) + " of piece 0");
     if (h.ncells > 0) {
-        build_cells(piece, context.sizes, cells, file);
+        build_cells(piece, context.sizes, mesh.cells, file);
         convert_fields(piece);
     }
+    build_mesh(mesh, *work.merge, h.ncells, points_of(style), cell_shape(style.cell_type),
+               context.sizes.finest());
 }
 
 void require_piece0(const Job& job)
@@ -76,8 +81,8 @@ void convert_output(const Job& job, Workspace& work, OutputWriter& writer, Progr
                 progress->start_piece(ipiece, context.npieces);
             if (ipiece > 0)
                 read_piece(job, ipiece, *work.piece);
-            prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
-            writer.write_piece(context, ipiece, *work.piece, *work.cells);
+            prepare_piece(context, job.style, work, result_path(job, ipiece));
+            writer.write_piece(context, ipiece, *work.piece, *work.mesh);
             writer.pieces_done(ipiece);
             if (progress)
                 progress->piece_done(work.piece->header.ncells);

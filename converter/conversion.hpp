@@ -10,6 +10,7 @@
 #include <string>
 
 #include "geometry.hpp"
+#include "mesh.hpp"
 #include "out_file.hpp"
 #include "output_style.hpp"
 #include "piece.hpp"
@@ -32,7 +33,8 @@ struct Job {
 // every piece.
 struct Workspace {
     std::unique_ptr<Piece> piece = std::make_unique<Piece>();
-    std::unique_ptr<Cells> cells = std::make_unique<Cells>();
+    std::unique_ptr<Mesh> mesh = std::make_unique<Mesh>();
+    std::unique_ptr<MergeTable> merge = std::make_unique<MergeTable>();
 };
 
 // What piece 0 fixes for every piece of an output.
@@ -54,9 +56,10 @@ void read_piece(const Job& job, std::int32_t ipiece, Piece& piece);
 // file in messages.
 OutputContext make_context(const Header& piece0, const std::string& file);
 
-// The in-memory work on a piece that has been read: refuses more species than
-// piece 0 named, builds the cell boxes and converts the fields.
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+// The in-memory work on the piece that work holds, once read: refuses more
+// species than piece 0 named, builds the cell boxes and the mesh that style
+// asks for, and converts the fields.
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file);
 
 // Refuses an output whose piece-0 result file is missing, naming the outputs
