@@ -263,9 +263,9 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
         const PieceFiles files(j, k);  // names the share's lowest open file if interrupted
         Workspace& mine = work[static_cast<std::size_t>(j)];
         read_piece(o.job, pair.ipiece, *mine.piece);
-        prepare_piece(o.context, *mine.piece, *mine.cells, result_path(o.job, pair.ipiece));
+        prepare_piece(o.context, o.job.style, mine, result_path(o.job, pair.ipiece));
         writers[static_cast<std::size_t>(pair.output)]->write_piece(o.context, pair.ipiece,
-                                                                    *mine.piece, *mine.cells);
+                                                                    *mine.piece, *mine.mesh);
         progress.piece_done(mine.piece->header.ncells);
     };
     steps.commit = [&](std::int32_t k) {

@@ -33,6 +33,7 @@ std::string piece_path(const Job& job, std::int32_t ipiece)
 void read_piece(const Job& job, std::int32_t ipiece, Piece& piece)
 {
     read_result(result_path(job, ipiece), job.settings.textmode != 0, piece);
+    piece.number = ipiece;
 }
 
 OutputContext make_context(const Header& piece0, const std::string& file)
@@ -44,17 +45,21 @@ OutputContext make_context(const Header& piece0, const std::string& file)
     return context;
 }
 
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file)
 {
+    Piece& piece = *work.piece;
+    Mesh& mesh = *work.mesh;
     const Header& h = piece.header;
     if (h.nspecies > context.names.count)
         fail(file, "holds " + std::to_string(h.nspecies) + " species, more than the " +
                        std::to_string(context.names.count) + " of piece 0");
     if (h.ncells > 0) {
-        build_cells(piece, context.sizes, cells, file);
+        build_cells(piece, context.sizes, mesh.cells, file);
         convert_fields(piece);
     }
+    build_mesh(mesh, *work.merge, h.ncells, points_of(style), cell_shape(style.cell_type),
+               context.sizes.finest());
 }
 
 void require_piece0(const Job& job)
@@ -87,10 +92,10 @@ void convert_output(const Job& job, Workspaces& work, OutputWriter& writer, Prog
         Workspace& mine = work[static_cast<std::size_t>(j)];
         if (ipiece > 0)
             read_piece(job, ipiece, *mine.piece);
-        prepare_piece(context, *mine.piece, *mine.cells, result_path(job, ipiece));
+        prepare_piece(context, job.style, mine, result_path(job, ipiece));
         if (in_order)
             turn.wait();
-        writer.write_piece(context, ipiece, *mine.piece, *mine.cells);
+        writer.write_piece(context, ipiece, *mine.piece, *mine.mesh);
         if (progress)
             progress->piece_done(mine.piece->header.ncells);
     };

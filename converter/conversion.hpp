@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry.hpp"
+#include "mesh.hpp"
 #include "out_file.hpp"
 #include "output_style.hpp"
 #include "piece.hpp"
@@ -36,7 +37,8 @@ struct Job {
 // piece the job converts.
 struct Workspace {
     std::unique_ptr<Piece> piece = std::make_unique<Piece>();
-    std::unique_ptr<Cells> cells = std::make_unique<Cells>();
+    std::unique_ptr<Mesh> mesh = std::make_unique<Mesh>();
+    std::unique_ptr<MergeTable> merge = std::make_unique<MergeTable>();
 };
 
 // The workspaces of a run's jobs, workspace k for job k; one is added when a
@@ -62,9 +64,10 @@ void read_piece(const Job& job, std::int32_t ipiece, Piece& piece);
 // file in messages.
 OutputContext make_context(const Header& piece0, const std::string& file);
 
-// The in-memory work on a piece that has been read: refuses more species than
-// piece 0 named, builds the cell boxes and converts the fields.
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+// The in-memory work on the piece that work holds, once read: refuses more
+// species than piece 0 named, builds the cell boxes and the mesh that style
+// asks for, and converts the fields.
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file);
 
 // Refuses an output whose piece-0 result file is missing, naming the outputs

@@ -83,6 +83,21 @@ std::optional<int> jobs_number(std::string_view text)
     return v == 0 ? std::nullopt : std::optional<int>(v);
 }
 
+// "level,piece": the optional cell arrays, each named once or more.
+CellArrays cell_arrays(std::string_view text)
+{
+    CellArrays arrays;
+    std::size_t at = 0;
+    do {
+        const std::size_t comma = text.find(',', at);
+        const std::string_view item = text.substr(at, comma == text.npos ? text.npos : comma - at);
+        (keyword("cell-arrays", item, {"level", "piece"}) == 0 ? arrays.level : arrays.piece) =
+            true;
+        at = comma == text.npos ? text.npos : comma + 1;
+    } while (at != text.npos);
+    return arrays;
+}
+
 enum Code : int {
     opt_help = 'h',
     opt_jobs = 'j',
@@ -90,6 +105,8 @@ enum Code : int {
     opt_precision,
     opt_compress,
     opt_cell_type,
+    opt_points,
+    opt_cell_arrays,
     opt_output,
     opt_outputs,
     opt_encoding,
@@ -106,6 +123,8 @@ constexpr option long_options[] = {
     {"precision", required_argument, nullptr, opt_precision},
     {"compress", required_argument, nullptr, opt_compress},
     {"cell-type", required_argument, nullptr, opt_cell_type},
+    {"points", required_argument, nullptr, opt_points},
+    {"cell-arrays", required_argument, nullptr, opt_cell_arrays},
     {"output", required_argument, nullptr, opt_output},
     {"outputs", required_argument, nullptr, opt_outputs},
     {"encoding", required_argument, nullptr, opt_encoding},
@@ -150,6 +169,12 @@ Action parse_command_line(int argc, char** argv, Options& options)
             options.style.cell_type =
                 CellType(keyword("cell-type", value, {"voxel", "hexahedron"}));
             break;
+        case opt_points:
+            options.style.points = keyword("points", value, {"shared", "per-cell"}) == 0
+                                       ? Points::shared
+                                       : Points::per_cell;
+            break;
+        case opt_cell_arrays: options.style.cell_arrays = cell_arrays(value); break;
         case opt_output:
             options.output = output_number("output", value);
             have_output = true;
@@ -202,6 +227,11 @@ const char* usage_text()
            "  --precision=double|single  Float64 or Float32 values in binary (default double)\n"
            "  --compress=none|zlib|lz4   compressed binary blocks (default none)\n"
            "  --cell-type=voxel|hexahedron  VTK cell type of every cell (default voxel)\n"
+           "  --points=shared|per-cell   coincident corners of a piece as one point, or eight\n"
+           "                             points of its own for every cell (default per-cell\n"
+           "                             for ascii, shared for binary)\n"
+           "  --cell-arrays=level,piece  add the cell arrays Level (refinement level) and\n"
+           "                             Piece (piece number), either or both\n"
            "Input:\n"
            "  --output=N                 convert output N (default: line 10 of contview.dat)\n"
            "  --outputs=LIST|all         convert several outputs: numbers and ranges such as\n"

@@ -2,7 +2,7 @@
 // and the code that drives a conversion (cellplot, cellplot-mpi, the fuzz
 // targets) never asks which format it drives.  An output is written as
 //   start(context)                 once, from the context made from piece 0
-//   write_piece(k, piece, cells)   once per piece, the piece prepared
+//   write_piece(k, piece, mesh)    once per piece, the piece prepared
 //   pieces_done(k)                 pieces 0..k are written, in piece order
 //   finish()                       after pieces_done(npieces - 1)
 // and abandon() in place of the rest after a failure.  Formats are chosen in
@@ -14,6 +14,7 @@
 
 #include "conversion.hpp"
 #include "geometry.hpp"
+#include "mesh.hpp"
 #include "piece.hpp"
 
 namespace cellplot {
@@ -37,7 +38,7 @@ public:
     virtual void start(const OutputContext& context) = 0;
     // Writes piece ipiece, already read and prepared with the context.
     virtual void write_piece(const OutputContext& context, std::int32_t ipiece, const Piece& piece,
-                             const Cells& cells) = 0;
+                             const Mesh& mesh) = 0;
     // Pieces 0..last are written; called in increasing order of last.
     virtual void pieces_done(std::int32_t last) = 0;
     // Completes the output: every file of it is under its final name.

@@ -65,10 +65,10 @@ struct File::Impl {
     hid_t xfer = H5P_DEFAULT;
     bool single = false;  // Float32 reals
     std::int32_t nspecies = 0;
-    CellShape shape{};
+    CellArrays cell_arrays;
     Dataset number_of_points, number_of_cells, number_of_connectivity_ids;
     Dataset points, types, connectivity, offsets;
-    Dataset velocity, scalars[4], species[max_species];
+    Dataset velocity, scalars[4], species[max_species], level, piece_number;
     std::unique_ptr<char[]> stage{new char[stage_bytes]};
 
     [[noreturn]] void fail_hdf5(const char* call)
@@ -112,7 +112,7 @@ struct File::Impl {
     template <class T>
     void write_velocity(std::int64_t first, const Piece& piece, std::int64_t n);
     template <class T>
-    void write_points(std::int64_t first, const Cells& cells, std::int64_t n);
+    void write_points(std::int64_t first, const Mesh& mesh, std::int64_t n);
     void write_missing(Dataset& d, std::int64_t first, std::int64_t n);
     void close_all(bool quietly);
 };
@@ -235,28 +235,19 @@ void File::Impl::write_velocity(std::int64_t first, const Piece& piece, std::int
            });
 }
 
-// Eight points of its own per cell, in the corner order of the cell type,
-// as the XML formats write them.
+// Each point's coordinates, from the corner that first used it.
 template <class T>
-void File::Impl::write_points(std::int64_t first, const Cells& cells, std::int64_t n)
+void File::Impl::write_points(std::int64_t first, const Mesh& mesh, std::int64_t n)
 {
-    const std::int64_t cells_per_stage = static_cast<std::int64_t>(stage_bytes / (24 * sizeof(T)));
-    for (std::int64_t i0 = 0; i0 < n; i0 += cells_per_stage) {
-        const std::int64_t i1 = std::min(n, i0 + cells_per_stage);
-        T* out = reinterpret_cast<T*>(stage.get());
-        for (std::int64_t i = i0; i < i1; ++i) {
-            const double* c = cells.corners.get() + 6 * i;
-            const T box[6] = {static_cast<T>(c[0]), static_cast<T>(c[1]), static_cast<T>(c[2]),
-                              static_cast<T>(c[3]), static_cast<T>(c[4]), static_cast<T>(c[5])};
-            for (int corner = 0; corner < 8; ++corner) {
-                const int v = shape.voxel_corner[corner];
-                *out++ = box[0 + (v & 1)];
-                *out++ = box[2 + ((v >> 1) & 1)];
-                *out++ = box[4 + ((v >> 2) & 1)];
-            }
-        }
-        write_rows(points, first + 8 * i0, 8 * (i1 - i0), real_memory_type(), stage.get());
-    }
+    staged(points, first, n, 3 * sizeof(T), real_memory_type(),
+           [&](char* p, std::int64_t k0, std::int64_t k1) {
+               T* out = reinterpret_cast<T*>(p);
+               for (auto k = static_cast<std::int32_t>(k0); k < k1; ++k) {
+                   *out++ = static_cast<T>(mesh.coordinate(k, 0));
+                   *out++ = static_cast<T>(mesh.coordinate(k, 1));
+                   *out++ = static_cast<T>(mesh.coordinate(k, 2));
+               }
+           });
 }
 
 // A species that piece 0 has and this piece lacks: NaN for every cell.
@@ -273,7 +264,8 @@ void File::Impl::close_all(bool quietly)
 {
     std::vector<Dataset*> all = {&number_of_points, &number_of_cells, &number_of_connectivity_ids,
                                  &points,           &types,           &connectivity,
-                                 &offsets,          &velocity};
+                                 &offsets,          &velocity,        &level,
+                                 &piece_number};
     for (Dataset& d : scalars)
         all.push_back(&d);
     for (Dataset& d : species)
@@ -298,10 +290,10 @@ void File::Impl::close_all(bool quietly)
     H5Eclear2(H5E_DEFAULT);
 }
 
-PieceRows piece_rows(const Piece& piece)
+PieceRows piece_rows(const Piece& piece, const Mesh& mesh)
 {
     const std::int64_t n = std::max<std::int32_t>(piece.header.ncells, 0);
-    return {8 * n, n, 8 * n, n + 1};
+    return {n > 0 ? mesh.npoints : 0, n, 8 * n, n + 1};
 }
 
 RowStart rows_after(const RowStart& at, const PieceRows& rows)
@@ -319,7 +311,7 @@ File::File(const std::string& path, const std::string& name, const OutputStyle& 
     f.name = name;
     f.single = style.precision == Precision::float32;
     f.nspecies = names.count;
-    f.shape = cell_shape(style.cell_type);
+    f.cell_arrays = style.cell_arrays;
     f.file = H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT,
                        file_access ? static_cast<hid_t>(file_access) : H5P_DEFAULT);
     if (f.file < 0) {
@@ -346,6 +338,10 @@ File::File(const std::string& path, const std::string& name, const OutputStyle& 
         f.make(f.scalars[s], f.cell_data, scalar_names[s], f.real_file_type(), 1, c);
     for (std::int32_t j = 0; j < names.count; ++j)
         f.make(f.species[j], f.cell_data, names.name[j].c_str(), f.real_file_type(), 1, c);
+    if (f.cell_arrays.level)
+        f.make(f.level, f.cell_data, "Level", H5T_STD_U8LE, 1, c);
+    if (f.cell_arrays.piece)
+        f.make(f.piece_number, f.cell_data, "Piece", H5T_STD_I32LE, 1, c);
 }
 
 File::~File()
@@ -367,28 +363,33 @@ void File::size_to(const RowStart& end)
         f.resize(d, end.cells);
     for (std::int32_t j = 0; j < f.nspecies; ++j)
         f.resize(f.species[j], end.cells);
+    if (f.cell_arrays.level)
+        f.resize(f.level, end.cells);
+    if (f.cell_arrays.piece)
+        f.resize(f.piece_number, end.cells);
 }
 
-void File::write_piece(const RowStart& at, const Piece& piece, const Cells& cells)
+void File::write_piece(const RowStart& at, const Piece& piece, const Mesh& mesh)
 {
     Impl& f = *impl_;
-    const PieceRows rows = piece_rows(piece);
+    const PieceRows rows = piece_rows(piece, mesh);
     const std::int64_t n = rows.cells;
     f.write_rows(f.number_of_points, at.piece, 1, H5T_NATIVE_INT64, &rows.points);
     f.write_rows(f.number_of_cells, at.piece, 1, H5T_NATIVE_INT64, &rows.cells);
     f.write_rows(f.number_of_connectivity_ids, at.piece, 1, H5T_NATIVE_INT64, &rows.connectivity);
 
     if (f.single)
-        f.write_points<float>(at.points, cells, n);
+        f.write_points<float>(at.points, mesh, rows.points);
     else
-        f.write_points<double>(at.points, cells, n);
-    // Corner c of cell i is the piece's point 8i + c; each piece's offsets
-    // run from 0 to its connectivity count.
+        f.write_points<double>(at.points, mesh, rows.points);
+    // The mesh's point numbers, each piece's own; its offsets run from 0 to
+    // its connectivity count.
+    const std::int32_t* corner_points = mesh.connectivity.get();
     f.staged(f.connectivity, at.connectivity, rows.connectivity, sizeof(std::int64_t),
-             H5T_NATIVE_INT64, [](char* p, std::int64_t k0, std::int64_t k1) {
+             H5T_NATIVE_INT64, [&](char* p, std::int64_t k0, std::int64_t k1) {
                  auto* out = reinterpret_cast<std::int64_t*>(p);
                  for (std::int64_t k = k0; k < k1; ++k)
-                     *out++ = k;
+                     *out++ = corner_points[k];
              });
     f.staged(f.offsets, at.offsets, rows.offsets, sizeof(std::int64_t), H5T_NATIVE_INT64,
              [](char* p, std::int64_t k0, std::int64_t k1) {
@@ -396,7 +397,7 @@ void File::write_piece(const RowStart& at, const Piece& piece, const Cells& cell
                  for (std::int64_t k = k0; k < k1; ++k)
                      *out++ = 8 * k;
              });
-    const std::uint8_t type = f.shape.vtk_type;
+    const std::uint8_t type = mesh.shape.vtk_type;
     f.staged(f.types, at.cells, n, 1, H5T_NATIVE_UINT8,
              [type](char* p, std::int64_t k0, std::int64_t k1) {
                  std::memset(p, type, static_cast<std::size_t>(k1 - k0));
@@ -420,6 +421,21 @@ void File::write_piece(const RowStart& at, const Piece& piece, const Cells& cell
     }
     for (std::int32_t j = present; j < f.nspecies; ++j)
         f.write_missing(f.species[j], at.cells, n);
+    if (f.cell_arrays.level) {
+        const std::int32_t* levels = piece.nlevel.get();
+        f.staged(f.level, at.cells, n, 1, H5T_NATIVE_UINT8,
+                 [&](char* p, std::int64_t k0, std::int64_t k1) {
+                     for (std::int64_t k = k0; k < k1; ++k)
+                         *p++ = static_cast<char>(static_cast<std::uint8_t>(levels[k]));
+                 });
+    }
+    if (f.cell_arrays.piece) {
+        const std::int32_t number = piece.number;
+        f.staged(f.piece_number, at.cells, n, sizeof(std::int32_t), H5T_NATIVE_INT32,
+                 [&](char* p, std::int64_t k0, std::int64_t k1) {
+                     std::fill_n(reinterpret_cast<std::int32_t*>(p), k1 - k0, number);
+                 });
+    }
 }
 
 void File::close()

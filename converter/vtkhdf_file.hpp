@@ -9,7 +9,8 @@
 //     Connectivity             int64, each piece's own point numbers
 //     Offsets                  int64, ncells + 1 per piece, each from 0
 //     CellData/Velocity        (cells, 3) reals; Density, Energy,
-//                              Temperature, Pressure, SpeciesNN: reals
+//                              Temperature, Pressure, SpeciesNN: reals;
+//                              Level uint8 and Piece int32 when asked for
 // Every dataset is chunked and grows along its first dimension, so that rows
 // are placed at explicit offsets: a writer that appends pieces grows each
 // dataset by a piece's rows and writes them at the end, and processes that
@@ -24,7 +25,7 @@
 #include <memory>
 #include <string>
 
-#include "geometry.hpp"
+#include "mesh.hpp"
 #include "output_style.hpp"
 #include "piece.hpp"
 #include "vtk_writer.hpp"
@@ -48,8 +49,9 @@ struct RowStart {
     std::int64_t offsets = 0;
 };
 
-// The rows of piece as the XML binary format writes its points and cells.
-PieceRows piece_rows(const Piece& piece);
+// The rows of a piece and its mesh: the points and cells the XML binary
+// format writes for it.
+PieceRows piece_rows(const Piece& piece, const Mesh& mesh);
 
 // The first rows after a piece that starts at `at` and takes rows.
 RowStart rows_after(const RowStart& at, const PieceRows& rows);
@@ -70,7 +72,7 @@ public:
     // the per-piece counts); existing rows stay.
     void size_to(const RowStart& end);
     // Writes the rows of piece from at on; the datasets must hold them.
-    void write_piece(const RowStart& at, const Piece& piece, const Cells& cells);
+    void write_piece(const RowStart& at, const Piece& piece, const Mesh& mesh);
     // Closes every object and the file, refusing a close that fails.
     void close();
     // Closes whatever is open, ignoring failures (after a failure).

@@ -48,11 +48,11 @@ public:
     }
 
     void write_piece(const OutputContext&, std::int32_t, const Piece& piece,
-                     const Cells& cells) override
+                     const Mesh& mesh) override
     {
-        const vtkhdf::RowStart end = vtkhdf::rows_after(at_, vtkhdf::piece_rows(piece));
+        const vtkhdf::RowStart end = vtkhdf::rows_after(at_, vtkhdf::piece_rows(piece, mesh));
         file_->size_to(end);
-        file_->write_piece(at_, piece, cells);
+        file_->write_piece(at_, piece, mesh);
         at_ = end;
     }
 

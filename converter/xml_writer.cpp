@@ -27,10 +27,10 @@ public:
     }
 
     void write_piece(const OutputContext& context, std::int32_t ipiece, const Piece& piece,
-                     const Cells& cells) override
+                     const Mesh& mesh) override
     {
         OutFile out(piece_path(job_, ipiece), job_.overwrite, progress_);
-        cellplot::write_piece(out, piece, cells, context.names, job_.style);
+        cellplot::write_piece(out, piece, mesh, context.names, job_.style);
         out.close();
     }
 

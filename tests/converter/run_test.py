@@ -70,11 +70,17 @@ def wait_until_written(proc, path, seconds=60):
         time.sleep(0.002)
 
 
+def complete_0(folder):
+    with open(os.path.join(folder, "view0000000000.vtu")) as f:
+        return f.read().endswith(" </VTKFile>\n")
+
+
 def check_interruption():
     with tempfile.TemporaryDirectory() as folder:
         # Two pieces of 300,000 cells, interrupted while the file of the
         # second is being written: with one job piece 0 is then complete;
-        # with two, both may be under way and the lowest is named.
+        # with two, both may be under way and the lowest piece's open file
+        # is named.
         make_results(folder, "--pieces", "2", "--cells", "300000", "--species", "0", "--binary")
         with open(os.path.join(folder, "contview.dat"), "w") as f:
             f.write("\n" * 6 + "0\n\n\n0\n")
@@ -96,20 +102,22 @@ def check_interruption():
             named = err.partition(": interrupted")[0].removeprefix("cellplot: ")
             assert err == "cellplot: %s: interrupted; this file is incomplete\n" % named, err
             if jobs == "1":
-                assert named == "view0000010000.vtu", err
+                assert named == "view0000010000.vtu" and complete_0(folder), err
             complete = []
             for ip in range(2):
-                with open(os.path.join(folder, "view%06d0000.vtu" % ip)) as f:
-                    complete.append(f.read().endswith(" </VTKFile>\n"))
-            # The named file is the lowest incomplete one.
-            assert not complete[int(named[4:10])] and all(complete[:int(named[4:10])]), err
+                name = os.path.join(folder, "view%06d0000.vtu" % ip)
+                # A piece still being read has no file yet.
+                complete.append(os.path.exists(name) and
+                                open(name).read().endswith(" </VTKFile>\n"))
+            assert not complete[int(named[4:10])], err
+            prefix = complete.index(False)
             with open(os.path.join(folder, "pview0000.pvtu")) as f:
                 master = f.read()
-            # Head and the lines of the pieces before it, only the closing
-            # lines missing.
+            # Head and the lines of the complete pieces from piece 0 on, only
+            # the closing lines missing.
             listed = [l for l in master.splitlines() if l.startswith("    <Piece Source=")]
             assert listed == ['    <Piece Source="view%06d0000.vtu"/>' % ip + " " * 39
-                              for ip in range(int(named[4:10]))], listed
+                              for ip in range(prefix)], listed
             assert master.startswith("<VTKFile") and not master.endswith(MASTER_TAIL)
             assert inputs == {n: os.path.getsize(os.path.join(folder, n))
                               for n in os.listdir(folder) if not n.endswith(("vtu", "pvtu"))}

@@ -41,9 +41,10 @@ def write_pieces(folder, pieces, outnum=0):
 
 def check_layout():
     counts = [40, 0, 25, 7]
-    for options, real, deflate in ((["--format=vtkhdf"], np.float64, False),
-                                   (["--format=vtkhdf", "--precision=single", "--compress=zlib",
-                                     "--cell-type=hexahedron"], np.float32, True)):
+    for options, real, deflate, shared in (
+            (["--format=vtkhdf"], np.float64, False, True),
+            (["--format=vtkhdf", "--precision=single", "--compress=zlib", "--points=per-cell",
+              "--cell-type=hexahedron", "--cell-arrays=level,piece"], np.float32, True, False)):
         with tempfile.TemporaryDirectory() as folder:
             write_pieces(folder, make_pieces(3, counts, 18, (1.0, 1.0, 1.0), 0, 6, False))
             r = run(folder, "--encoding=binary", "--output=0", *options)
@@ -59,33 +60,47 @@ def check_layout():
                 assert isinstance(kind, h5py.h5t.TypeStringID) and not kind.is_variable_str()
                 assert kind.get_cset() == h5py.h5t.CSET_ASCII and kind.get_size() == 16
                 assert g.attrs["Type"] == b"UnstructuredGrid", g.attrs["Type"]
-                per_piece = {"NumberOfCells": counts, "NumberOfPoints": [8 * n for n in counts],
-                             "NumberOfConnectivityIds": [8 * n for n in counts]}
-                for name, want in per_piece.items():
-                    assert g[name].dtype == np.int64 and list(g[name][:]) == want, (name, g[name])
+                for name in ("NumberOfCells", "NumberOfPoints", "NumberOfConnectivityIds"):
+                    assert g[name].dtype == np.int64 and g[name].shape == (len(counts),), name
+                assert list(g["NumberOfCells"][:]) == counts
+                assert list(g["NumberOfConnectivityIds"][:]) == [8 * n for n in counts]
+                npoints = list(g["NumberOfPoints"][:])
+                if shared:  # at most eight per cell; an empty piece has none
+                    assert all(0 < p <= 8 * n for p, n in zip(npoints, counts) if n), npoints
+                    assert npoints[1] == 0, npoints
+                else:
+                    assert npoints == [8 * n for n in counts], npoints
                 ncells = sum(counts)
-                assert g["Points"].shape == (8 * ncells, 3) and g["Points"].dtype == real
+                assert g["Points"].shape == (sum(npoints), 3) and g["Points"].dtype == real
                 assert g["Types"].dtype == np.uint8 and g["Types"].shape == (ncells,)
                 assert set(g["Types"][:]) == {12 if "--cell-type=hexahedron" in options else 11}
                 assert g["Connectivity"].dtype == np.int64 and g["Offsets"].dtype == np.int64
                 offsets, connectivity = g["Offsets"][:], g["Connectivity"][:]
                 assert len(offsets) == ncells + len(counts), len(offsets)
-                at = 0
-                for n in counts:  # each piece: its own offsets from 0 and point numbers
+                assert len(connectivity) == 8 * ncells, len(connectivity)
+                at = conn_at = 0
+                for n, p in zip(counts, npoints):
+                    # Each piece: its own offsets from 0, its own point numbers
+                    # from 0, every point used.
                     assert list(offsets[at:at + n + 1]) == list(range(0, 8 * n + 1, 8)), n
+                    mine = connectivity[conn_at:conn_at + 8 * n]
+                    assert sorted(set(mine)) == list(range(p)), (n, p)
                     at += n + 1
-                at = 0
-                for n in counts:
-                    assert list(connectivity[at:at + 8 * n]) == list(range(8 * n)), n
-                    at += 8 * n
+                    conn_at += 8 * n
                 cell_data = g["CellData"]
                 names = ["Velocity", "Density", "Energy", "Temperature", "Pressure"] + [
                     f"Species{j:02d}" for j in range(1, 19)]
-                assert sorted(cell_data) == sorted(names), list(cell_data)
+                extra = {"Level": np.uint8, "Piece": np.int32} if not shared else {}
+                assert sorted(cell_data) == sorted(names + list(extra)), list(cell_data)
                 for name in names:
                     d = cell_data[name]
                     assert d.dtype == real, (name, d.dtype)
                     assert d.shape == ((ncells, 3) if name == "Velocity" else (ncells,)), d.shape
+                for name, kind in extra.items():
+                    assert cell_data[name].dtype == kind and cell_data[name].shape == (ncells,)
+                if extra:
+                    assert list(cell_data["Piece"][:]) == [
+                        ip for ip, n in enumerate(counts) for _ in range(n)]
                 for d in [g["Points"], g["Connectivity"], g["Offsets"], g["Types"],
                           *cell_data.values()]:
                     assert d.chunks is not None, d.name
