@@ -82,6 +82,7 @@ TEST(cellplot_jobs, every_file_holds_the_bytes_of_one_job_whatever_the_number_of
         "--format=binary",
         "--format=binary --compress=zlib --precision=single",
         "--format=binary --compress=lz4 --cell-type=hexahedron",
+        "--format=binary --points=per-cell --cell-arrays=level,piece",
     };
     for (const Layout& layout : layouts) {
         for (bool binary : {false, true}) {
