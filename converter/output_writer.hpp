@@ -29,7 +29,9 @@ public:
     //     order, and needs no start() in the same process (cellplot-mpi
     //     writes pieces on every process and the rest on one).
     //   one_file: the pieces are appended to one file; write_piece is called
-    //     from one thread, in piece order, between start and finish.
+    //     once at a time, in piece order, between start and finish (from
+    //     whichever job's thread holds the piece, each call ordered after the
+    //     previous one and its pieces_done).
     enum class Pieces { separate_files, one_file };
     virtual Pieces pieces() const = 0;
 
