@@ -58,7 +58,8 @@ constexpr const char* mpi_usage_text =
     "and pview.pvd once every piece is written.  Existing outputs and missing result\n"
     "files are refused before anything is written; any other failure prints\n"
     "\"cellplot-mpi: FILE: CAUSE\" and ends every process with status 1.  The progress\n"
-    "line follows process 0's pieces.  The manual page cellplot-mpi(1) says more.\n"
+    "line follows process 0's pieces.  --jobs converts several of a process's pieces\n"
+    "at once; its default here is 1.  The manual page cellplot-mpi(1) says more.\n"
     "The options are cellplot's:\n"
     "\n";
 
