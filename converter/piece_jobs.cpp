@@ -1,7 +1,5 @@
 #include "piece_jobs.hpp"
 
-#include "limits.hpp"
-
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -11,6 +9,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "limits.hpp"
 
 namespace cellplot {
 namespace {
