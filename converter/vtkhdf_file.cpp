@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unistd.h>
 #include <vector>
 
 #include "failure.hpp"
@@ -17,7 +18,7 @@ namespace {
 // about chunk_bytes, and its chunk cache a few chunks, so that the partial
 // chunk at the end of one piece waits in memory for the next piece.
 constexpr std::size_t stage_bytes = std::size_t{4} << 20;
-constexpr std::size_t chunk_bytes = std::size_t{1} << 20;
+constexpr std::size_t chunk_bytes = std::size_t{1} << 18;
 constexpr std::size_t cache_bytes = chunk_bytes;
 constexpr unsigned deflate_level = 1;  // zlib's fastest
 
@@ -312,36 +313,42 @@ File::File(const std::string& path, const std::string& name, const OutputStyle& 
     f.single = style.precision == Precision::float32;
     f.nspecies = names.count;
     f.cell_arrays = style.cell_arrays;
-    f.file = H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT,
+    f.file = H5Fcreate(path.c_str(), H5F_ACC_EXCL, H5P_DEFAULT,
                        file_access ? static_cast<hid_t>(file_access) : H5P_DEFAULT);
     if (f.file < 0) {
         const std::string text = hdf5_error_text();
         fail(name, "cannot create: " + (text.empty() ? std::string("H5Fcreate failed") : text));
     }
-    f.group =
-        f.check(H5Gcreate2(f.file, "VTKHDF", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT), "H5Gcreate2");
-    f.attributes();
-    const Compression c = style.compress;
-    f.make(f.number_of_points, f.group, "NumberOfPoints", H5T_STD_I64LE, 1, Compression::none);
-    f.make(f.number_of_cells, f.group, "NumberOfCells", H5T_STD_I64LE, 1, Compression::none);
-    f.make(f.number_of_connectivity_ids, f.group, "NumberOfConnectivityIds", H5T_STD_I64LE, 1,
-           Compression::none);
-    f.make(f.points, f.group, "Points", f.real_file_type(), 3, c);
-    f.make(f.types, f.group, "Types", H5T_STD_U8LE, 1, c);
-    f.make(f.connectivity, f.group, "Connectivity", H5T_STD_I64LE, 1, c);
-    f.make(f.offsets, f.group, "Offsets", H5T_STD_I64LE, 1, c);
-    f.cell_data = f.check(H5Gcreate2(f.group, "CellData", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
+    try {
+        f.group = f.check(H5Gcreate2(f.file, "VTKHDF", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
                           "H5Gcreate2");
-    f.make(f.velocity, f.cell_data, "Velocity", f.real_file_type(), 3, c);
-    const char* scalar_names[4] = {"Density", "Energy", "Temperature", "Pressure"};
-    for (int s = 0; s < 4; ++s)
-        f.make(f.scalars[s], f.cell_data, scalar_names[s], f.real_file_type(), 1, c);
-    for (std::int32_t j = 0; j < names.count; ++j)
-        f.make(f.species[j], f.cell_data, names.name[j].c_str(), f.real_file_type(), 1, c);
-    if (f.cell_arrays.level)
-        f.make(f.level, f.cell_data, "Level", H5T_STD_U8LE, 1, c);
-    if (f.cell_arrays.piece)
-        f.make(f.piece_number, f.cell_data, "Piece", H5T_STD_I32LE, 1, c);
+        f.attributes();
+        const Compression c = style.compress;
+        f.make(f.number_of_points, f.group, "NumberOfPoints", H5T_STD_I64LE, 1, Compression::none);
+        f.make(f.number_of_cells, f.group, "NumberOfCells", H5T_STD_I64LE, 1, Compression::none);
+        f.make(f.number_of_connectivity_ids, f.group, "NumberOfConnectivityIds", H5T_STD_I64LE, 1,
+               Compression::none);
+        f.make(f.points, f.group, "Points", f.real_file_type(), 3, c);
+        f.make(f.types, f.group, "Types", H5T_STD_U8LE, 1, c);
+        f.make(f.connectivity, f.group, "Connectivity", H5T_STD_I64LE, 1, c);
+        f.make(f.offsets, f.group, "Offsets", H5T_STD_I64LE, 1, c);
+        f.cell_data = f.check(
+            H5Gcreate2(f.group, "CellData", H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT), "H5Gcreate2");
+        f.make(f.velocity, f.cell_data, "Velocity", f.real_file_type(), 3, c);
+        const char* scalar_names[4] = {"Density", "Energy", "Temperature", "Pressure"};
+        for (int s = 0; s < 4; ++s)
+            f.make(f.scalars[s], f.cell_data, scalar_names[s], f.real_file_type(), 1, c);
+        for (std::int32_t j = 0; j < names.count; ++j)
+            f.make(f.species[j], f.cell_data, names.name[j].c_str(), f.real_file_type(), 1, c);
+        if (f.cell_arrays.level)
+            f.make(f.level, f.cell_data, "Level", H5T_STD_U8LE, 1, c);
+        if (f.cell_arrays.piece)
+            f.make(f.piece_number, f.cell_data, "Piece", H5T_STD_I32LE, 1, c);
+    } catch (...) {
+        f.close_all(true);
+        ::unlink(path.c_str());
+        throw;
+    }
 }
 
 File::~File()

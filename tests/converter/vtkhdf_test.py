@@ -51,6 +51,10 @@ def check_layout():
             assert r.returncode == 0 and r.stderr == "", r
             assert sorted(os.listdir(folder)) == ["pview0000.hdf"] + [
                 f"reso{ip:06d}0000.res" for ip in range(4)], os.listdir(folder)
+            umask = os.umask(0)
+            os.umask(umask)
+            mode = os.stat(os.path.join(folder, "pview0000.hdf")).st_mode & 0o777
+            assert mode == 0o666 & ~umask, oct(mode)  # as any new output file
             with h5py.File(os.path.join(folder, "pview0000.hdf"), "r") as f:
                 g = f["VTKHDF"]
                 assert list(f) == ["VTKHDF"], list(f)
