@@ -342,6 +342,16 @@ void File::Impl::close_all(bool quietly)
     H5Eclear2(H5E_DEFAULT);
 }
 
+void start_hdf5()
+{
+    static const bool started = [] {
+        H5dont_atexit();
+        H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // failures become our one line
+        return true;
+    }();
+    (void)started;
+}
+
 PieceRows piece_rows(const Piece& piece, const Mesh& mesh)
 {
     const std::int64_t n = std::max<std::int32_t>(piece.header.ncells, 0);
@@ -359,7 +369,7 @@ File::File(const std::string& path, const std::string& name, const OutputStyle& 
     : impl_(std::make_unique<Impl>())
 {
     Impl& f = *impl_;
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);  // failures become our one line
+    start_hdf5();
     f.name = name;
     f.single = style.precision == Precision::float32;
     f.nspecies = names.count;

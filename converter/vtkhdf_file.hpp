@@ -56,11 +56,16 @@ PieceRows piece_rows(const Piece& piece, const Mesh& mesh);
 // The first rows after a piece that starts at `at` and takes rows.
 RowStart rows_after(const RowStart& at, const PieceRows& rows);
 
+// Readies the HDF5 library for the program: its own error printing off, and
+// its clean-up at exit left out (after a close that failed, HDF5 1.10 can
+// crash in it; every file is closed or abandoned before the exit anyway).
+// Call before any other HDF5 call; File's constructor calls it.
+void start_hdf5();
+
 class File {
 public:
     // Creates the file at path (new) with the layout for style and names,
-    // every dataset empty; name is the file that messages name.  Turns
-    // HDF5's own error printing off.  For a file that several processes
+    // every dataset empty; name is the file that messages name.  For a file that several processes
     // write together, file_access and transfer are HDF5 property lists (as
     // hid_t; 0 for the default): the parallel file driver, and collective
     // transfers, which make every write call collective.  Removes what it

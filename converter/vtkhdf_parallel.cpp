@@ -24,7 +24,7 @@ namespace {
 // The property lists of a file that every process of MPI_COMM_WORLD opens:
 // the MPI-IO driver with collective metadata, and collective transfers.
 struct ParallelLists {
-    hid_t file_access = H5Pcreate(H5P_FILE_ACCESS);
+    hid_t file_access = (vtkhdf::start_hdf5(), H5Pcreate(H5P_FILE_ACCESS));
     hid_t transfer = H5Pcreate(H5P_DATASET_XFER);
     ParallelLists()
     {
@@ -126,12 +126,37 @@ int write_vtkhdf_together(const Job& job, const OutputContext& context,
     const std::string temporary = path + ".part" + std::to_string(pid);
     note_temporary(temporary.c_str(), path.c_str());
 
+    // The file, created by all together.  When none could create it (the
+    // usual failure: all meet the same folder) the lowest reports and all
+    // return; when only some could, the rest cannot finish the collective
+    // calls, and the job ends.
+    const ParallelLists lists;
+    std::optional<vtkhdf::File> file;
+    failure.reset();
+    try {
+        file.emplace(temporary, path, job.style, context.names, lists.file_access, lists.transfer);
+    } catch (const Failure& f) {
+        failure = f;
+    }
+    const double created = failure ? 0.0 : 1.0;
+    double any_created = 0.0;
+    msg_largest_double(&created, &any_created);
+    if (lowest_failure(failure.has_value(), rank, nprocs, report_it)) {
+        if (report_it) {
+            progress.clear();
+            report(program, *failure);
+        }
+        note_temporary_gone();
+        if (any_created == 0.0)
+            return 1;
+        ::unlink(temporary.c_str());
+        const std::int32_t code = 1;
+        msg_fail_all(&code);
+    }
+
     // Second pass: every process writes its pieces, one step at a time.
     try {
-        const ParallelLists lists;
-        vtkhdf::File file(temporary, path, job.style, context.names, lists.file_access,
-                          lists.transfer);
-        file.size_to(start[npieces]);
+        file->size_to(start[npieces]);
         for (std::int64_t s = 0; s < per; ++s) {
             vtkhdf::PieceRows bound;
             for (std::int32_t r = 0; r < nprocs; ++r) {
@@ -147,14 +172,14 @@ int write_vtkhdf_together(const Job& job, const OutputContext& context,
             if (i < end) {
                 progress.start_piece(static_cast<std::int32_t>(i), context.npieces);
                 read_and_prepare(job, context, i, work);
-                file.write_piece(start[static_cast<std::size_t>(i)], work.piece.get(),
-                                 work.mesh.get(), bound);
+                file->write_piece(start[static_cast<std::size_t>(i)], work.piece.get(),
+                                  work.mesh.get(), bound);
                 progress.piece_done(work.piece->header.ncells);
             } else {
-                file.write_piece(vtkhdf::RowStart{}, nullptr, nullptr, bound);
+                file->write_piece(vtkhdf::RowStart{}, nullptr, nullptr, bound);
             }
         }
-        file.close();
+        file->close();
     } catch (const Failure& f) {
         ::unlink(temporary.c_str());
         note_temporary_gone();
