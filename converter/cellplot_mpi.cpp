@@ -58,7 +58,9 @@ constexpr const char* mpi_usage_text =
     "and pview.pvd once every piece is written.  Existing outputs and missing result\n"
     "files are refused before anything is written; any other failure prints\n"
     "\"cellplot-mpi: FILE: CAUSE\" and ends every process with status 1.  The progress\n"
-    "line follows process 0's pieces.  The manual page cellplot-mpi(1) says more.\n"
+    "line follows process 0's pieces.  With --format=vtkhdf every process writes its\n"
+    "pieces into each output's one file through parallel HDF5, with collective\n"
+    "writes.  The manual page cellplot-mpi(1) says more.\n"
     "The options are cellplot's:\n"
     "\n";
 
