@@ -33,6 +33,7 @@
 #include "dir_listing.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
+#include "file_series.hpp"
 #include "input.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
@@ -41,6 +42,7 @@
 #include "piece_jobs.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
+#include "vtkhdf_parallel.hpp"
 #include "work_share.hpp"
 
 namespace cellplot {
@@ -58,8 +60,10 @@ constexpr const char* mpi_usage_text =
     "and pview.pvd once every piece is written.  Existing outputs and missing result\n"
     "files are refused before anything is written; any other failure prints\n"
     "\"cellplot-mpi: FILE: CAUSE\" and ends every process with status 1.  The progress\n"
-    "line follows process 0's pieces.  --jobs converts several of a process's pieces\n"
-    "at once; its default here is 1.  The manual page cellplot-mpi(1) says more.\n"
+    "line follows process 0's pieces.  With --format=vtkhdf every process writes its\n"
+    "pieces into each output's one file through parallel HDF5, with collective\n"
+    "writes.  --jobs converts several of a process's pieces at once (XML formats);\n"
+    "its default here is 1.  The manual page cellplot-mpi(1) says more.\n"
     "The options are cellplot's:\n"
     "\n";
 
@@ -324,6 +328,46 @@ void write_masters(const std::vector<Output>& outputs)
     }
 }
 
+#ifdef CELLPLOT_PARALLEL_VTKHDF
+// A format of one file per output: the outputs one after another, each
+// written by every process together, its pieces shared by weight; process 0
+// lists each complete output in the series.
+int write_one_file_outputs(const std::vector<Output>& outputs, const std::vector<double>& weights,
+                           std::int32_t nprocs, std::int32_t rank, ProgressLine& progress)
+{
+    Workspace work;
+    std::vector<std::int32_t> done;
+    std::size_t at = 0;  // the output's first pair
+    for (std::size_t k = 0; k < outputs.size(); ++k) {
+        const Output& o = outputs[k];
+        const auto npieces = static_cast<std::size_t>(o.context.npieces);
+        const std::vector<double> mine(weights.begin() + static_cast<std::ptrdiff_t>(at),
+                                       weights.begin() + static_cast<std::ptrdiff_t>(at + npieces));
+        at += npieces;
+        progress.start_output(o.job.settings.outnum, k + 1, outputs.size());
+        if (write_vtkhdf_together(o.job, o.context, share_by_weight(mine, nprocs), rank, work,
+                                  progress, program) != 0)
+            return 1;
+        done.push_back(o.job.settings.outnum);
+        std::int32_t status = 0;
+        if (rank == 0 && outputs.size() > 1) {
+            try {
+                write_file_series(o.job.dir, done);
+            } catch (const Failure& f) {
+                report(program, f);
+                status = 1;
+            }
+        }
+        const std::int32_t one = 1, root = 0;
+        msg_spread_ints(&status, nullptr, &one, &root);
+        if (status != 0)
+            return status;
+    }
+    progress.clear();
+    return 0;
+}
+#endif
+
 int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
 {
     std::vector<Output> outputs;
@@ -335,8 +379,12 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
         return 1;
     for (double& w : weights)
         w += file_cost_bytes;
-    const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
     ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
+#ifdef CELLPLOT_PARALLEL_VTKHDF
+    if (make_output_writer(outputs.front().job)->pieces() == OutputWriter::Pieces::one_file)
+        return write_one_file_outputs(outputs, weights, nprocs, rank, progress);
+#endif
+    const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
     convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
                   first[static_cast<std::size_t>(rank) + 1], progress);
     msg_rendezvous();

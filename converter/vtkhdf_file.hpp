@@ -56,14 +56,22 @@ PieceRows piece_rows(const Piece& piece, const Mesh& mesh);
 // The first rows after a piece that starts at `at` and takes rows.
 RowStart rows_after(const RowStart& at, const PieceRows& rows);
 
+// Readies the HDF5 library for the program: its own error printing off, and
+// its clean-up at exit left out (after a close that failed, HDF5 1.10 can
+// crash in it; every file is closed or abandoned before the exit anyway).
+// Call before any other HDF5 call; File's constructor calls it.
+void start_hdf5();
+
 class File {
 public:
-    // Creates the file at path with the layout for style and names, every
-    // dataset empty.  file_access is an HDF5 file-access property list (an
-    // hid_t; 0 for the default), for a parallel driver.  name is the file
-    // that messages name.  Turns HDF5's own error printing off.
+    // Creates the file at path (new) with the layout for style and names,
+    // every dataset empty; name is the file that messages name.  For a file that several processes
+    // write together, file_access and transfer are HDF5 property lists (as
+    // hid_t; 0 for the default): the parallel file driver, and collective
+    // transfers, which make every write call collective.  Removes what it
+    // created when it fails.
     File(const std::string& path, const std::string& name, const OutputStyle& style,
-         const SpeciesNames& names, std::int64_t file_access = 0);
+         const SpeciesNames& names, std::int64_t file_access = 0, std::int64_t transfer = 0);
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
@@ -71,8 +79,15 @@ public:
     // Sizes every dataset to end where the rows `end` say (end.piece rows in
     // the per-piece counts); existing rows stay.
     void size_to(const RowStart& end);
-    // Writes the rows of piece from at on; the datasets must hold them.
+    // Writes the rows of piece (and its mesh) from at on; the datasets must
+    // hold them.
     void write_piece(const RowStart& at, const Piece& piece, const Mesh& mesh);
+    // The same for a file written by several processes together, which
+    // every process calls once per step: piece and mesh may be null (this
+    // process has no piece in the step), and bound holds the most rows that
+    // any process writes in the step, so that all make the same calls.
+    void write_piece(const RowStart& at, const Piece* piece, const Mesh* mesh,
+                     const PieceRows& bound);
     // Closes every object and the file, refusing a close that fails.
     void close();
     // Closes whatever is open, ignoring failures (after a failure).

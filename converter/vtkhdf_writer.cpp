@@ -5,8 +5,7 @@
 // an interruption removes the temporary file.
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
+#include <fcntl.h>  // AT_FDCWD
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -34,16 +33,17 @@ public:
     {
         if (!job_.overwrite && ::access(path_.c_str(), F_OK) == 0)
             fail(path_, already_exists);
-        // A unique name beside the final one, made by mkstemp and then
-        // written over by HDF5.
-        std::string pattern = path_ + ".XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
-            fail(path_, "cannot create a temporary file beside it: " + system_error_text(errno));
-        ::close(fd);
-        temporary_ = pattern;
+        // A name beside the final one that no other run uses; HDF5 creates
+        // it new, with the permissions every output file gets.
+        temporary_ = path_ + ".part" + std::to_string(::getpid());
         note_temporary(temporary_.c_str(), path_.c_str());
-        file_.emplace(temporary_, path_, job_.style, context.names);
+        try {
+            file_.emplace(temporary_, path_, job_.style, context.names);
+        } catch (...) {
+            note_temporary_gone();  // File removes what it created
+            temporary_.clear();
+            throw;
+        }
         at_ = {};
     }
 

@@ -8,6 +8,7 @@ leave no .hdf under its final name and no temporary file.  Run by CTest as
 """
 import json
 import os
+import resource
 import signal
 import subprocess
 import sys
@@ -51,6 +52,10 @@ def check_layout():
             assert r.returncode == 0 and r.stderr == "", r
             assert sorted(os.listdir(folder)) == ["pview0000.hdf"] + [
                 f"reso{ip:06d}0000.res" for ip in range(4)], os.listdir(folder)
+            umask = os.umask(0)
+            os.umask(umask)
+            mode = os.stat(os.path.join(folder, "pview0000.hdf")).st_mode & 0o777
+            assert mode == 0o666 & ~umask, oct(mode)  # as any new output file
             with h5py.File(os.path.join(folder, "pview0000.hdf"), "r") as f:
                 g = f["VTKHDF"]
                 assert list(f) == ["VTKHDF"], list(f)
@@ -179,6 +184,24 @@ def check_failure_in_the_last_piece():
             assert len(f["VTKHDF/NumberOfCells"]) == 3
 
 
+def check_failed_write():
+    """A write that fails (the file-size limit, SIGXFSZ ignored) ends the run
+    with the one line and leaves nothing; HDF5 must not crash at exit after
+    the failed close."""
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (300000, 300000))
+    with tempfile.TemporaryDirectory() as folder:
+        make_output(folder, 0, pieces=3)
+        for options in ([], ["--compress=zlib"]):
+            r = subprocess.run([CELLPLOT, "--format=vtkhdf", *options], cwd=folder,
+                               capture_output=True, text=True, preexec_fn=limit)
+            assert r.returncode == 1, r
+            assert r.stderr.startswith("cellplot: pview0000.hdf: cannot write: ") and \
+                r.stderr.endswith("File too large; the incomplete file was removed\n"), r.stderr
+            assert sorted(os.listdir(folder)) == [f"reso{ip:06d}0000.res" for ip in range(3)]
+
+
 def check_interruption():
     with tempfile.TemporaryDirectory() as folder:
         make_output(folder, 0, pieces=3, cells=300000)
@@ -206,5 +229,6 @@ check_layout()
 check_series_of_three_outputs()
 check_refusals()
 check_failure_in_the_last_piece()
+check_failed_write()
 check_interruption()
 print("ok")
