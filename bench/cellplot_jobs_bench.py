@@ -19,14 +19,14 @@ import time
 
 
 def timed(args, cwd):
-    """Runs args; returns (seconds, peak RSS in MiB)."""
+    """Runs args; returns (seconds, peak RSS in MiB, processor seconds)."""
     t0 = time.perf_counter()
     child = subprocess.Popen(args, cwd=cwd, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(child.pid, 0)
     seconds = time.perf_counter() - t0
     if status != 0:
         sys.exit(f"{args[0]} failed with status {status}")
-    return seconds, usage.ru_maxrss / 1024.0
+    return seconds, usage.ru_maxrss / 1024.0, usage.ru_utime + usage.ru_stime
 
 
 def main():
@@ -60,8 +60,9 @@ def main():
                        if n.endswith((".vtu", ".pvtu")))
 
         def pair(args_one, args_many):
-            """Best (seconds, peak RSS, bytes written) of each, the two run
-            in turn so that a change in the machine's load falls on both."""
+            """Best (seconds, peak RSS, processor seconds, bytes written) of
+            each, the two run in turn so that a change in the machine's load
+            falls on both."""
             got = ([], [])
             for _ in range(a.runs):
                 for k, args in enumerate((args_one, args_many)):
@@ -103,13 +104,15 @@ def main():
         print(f"{a.pieces} pieces of {a.cells} cells, 18 species, binary input, in {work[:8]}; "
               f"best of {a.runs}; load average before: {load_before:.2f}")
         print(f"  {'format':<24} {'MB':>5} {'1 job s':>8} {f'{a.jobs} jobs s':>9} {'speed-up':>8}"
-              f" {'dd s':>6} {'x dd':>5} {'RSS 1 MiB':>9} {f'RSS {a.jobs} MiB':>9}")
-        for label, (s1, rss1, bytes1), (sn, rssn, _), dd_s in rows:
+              f" {'dd s':>6} {'x dd':>5} {'cpu 1':>6} {f'cpu {a.jobs}':>6}"
+              f" {'RSS 1 MiB':>9} {f'RSS {a.jobs} MiB':>9}")
+        for label, (s1, rss1, cpu1, bytes1), (sn, rssn, cpun, _), dd_s in rows:
             dd = f"{dd_s:6.3f} {dd_s / sn:5.2f}" if dd_s else f"{'':6} {'':5}"
             print(f"  {label:<24} {bytes1 / 1e6:5.0f} {s1:8.3f} {sn:9.3f} {s1 / sn:7.2f}x"
-                  f" {dd} {rss1:9.0f} {rssn:9.0f}")
+                  f" {dd} {cpu1 / s1:6.2f} {cpun / sn:6.2f} {rss1:9.0f} {rssn:9.0f}")
         print(f"  (x dd: dd's time for the same bytes into the same folder over cellplot's with"
-              f" {a.jobs} jobs; 1.0 is dd's rate)")
+              f" {a.jobs} jobs; 1.0 is dd's rate.  cpu: processors kept busy, processor"
+              f" seconds over wall seconds)")
         print(f"  load average after: {os.getloadavg()[0]:.2f}")
     finally:
         shutil.rmtree(work)
