@@ -63,44 +63,65 @@ Comparison choose_comparison(const Cells& cells, std::int32_t ncells, double fin
     return cmp;
 }
 
-struct Key {
-    std::uint64_t word[3];
+// One coordinate's share of a corner's key: its multiple of the step (or
+// its bits, when exact) and what that adds to the two hashes of the key.
+// Each cell has two coordinates per axis, so each is worked out once.
+struct AxisKey {
+    std::uint64_t word;
+    std::uint64_t part;        // of the key's hash
+    std::uint64_t block_part;  // of its block's hash
+    std::uint64_t local;       // its place in its block
 };
 
-Key key_of(const Comparison& cmp, const double xyz[3])
+AxisKey axis_key(const Comparison& cmp, double v, int a)
 {
-    Key key;
-    for (int a = 0; a < 3; ++a) {
-        if (cmp.exact) {
-            const double v = xyz[a] + 0.0;  // -0 and +0 alike
-            std::memcpy(&key.word[a], &v, sizeof v);
-        } else {
-            key.word[a] = static_cast<std::uint64_t>(
-                std::floor((xyz[a] - cmp.origin[a]) * cmp.inverse + 0.5));
-        }
+    static constexpr std::uint64_t factor[3] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu,
+                                                0x165667B19E3779F9u};
+    std::uint64_t w;
+    if (cmp.exact) {
+        v += 0.0;  // -0 and +0 alike
+        std::memcpy(&w, &v, sizeof w);
+    } else {
+        w = static_cast<std::uint64_t>(std::floor((v - cmp.origin[a]) * cmp.inverse + 0.5));
     }
-    return key;
+    return {w, w * factor[a], (w >> 2) * factor[a], (w & 3) << (2 * a)};
 }
 
-std::uint64_t hash_of(const Key& key)
+std::uint64_t finish(std::uint64_t h)
 {
-    std::uint64_t h = key.word[0] * 0x9E3779B97F4A7C15u;
-    h ^= key.word[1] * 0xC2B2AE3D27D4EB4Fu;
-    h ^= key.word[2] * 0x165667B19E3779F9u;
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9u;
     return h ^ (h >> 32);
 }
 
-bool coincide(const Comparison& cmp, const double a[3], const Key& ka, const double b[3])
+// Where a key's probe starts (before the table's mask) and the hash bits a
+// slot keeps of it.  Multiples in one block of 4 x 4 x 4 start in one run of
+// 64 slots, so that the corners of cells that follow each other in the file
+// (neighbours, in the solver's depth-first order) share cache lines.
+struct Home {
+    std::uint64_t start;
+    std::uint32_t tag;
+};
+
+Home home_of(const Comparison& cmp, const AxisKey& x, const AxisKey& y, const AxisKey& z)
+{
+    const std::uint64_t h = finish(x.part ^ y.part ^ z.part);
+    const std::uint32_t tag = static_cast<std::uint32_t>(h >> (64 - 9)) << number_bits;
+    if (cmp.exact)
+        return {h, tag};
+    const std::uint64_t block = finish(x.block_part ^ y.block_part ^ z.block_part);
+    return {block << 6 | x.local | y.local | z.local, tag};
+}
+
+// Whether coordinate b on axis a joins coordinate v of key k: the same
+// multiple (floor(t) = k exactly when k <= t < k + 1) and within tolerance.
+bool coincide(const Comparison& cmp, double v, const AxisKey& k, double b, int a)
 {
     if (cmp.exact)
-        return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
-    const Key kb = key_of(cmp, b);
-    for (int k = 0; k < 3; ++k)
-        if (ka.word[k] != kb.word[k] || !(std::fabs(a[k] - b[k]) <= cmp.tolerance))
-            return false;
-    return true;
+        return v == b;
+    const double t = (b - cmp.origin[a]) * cmp.inverse + 0.5;
+    const double multiple = static_cast<double>(k.word);
+    return std::fabs(v - b) <= cmp.tolerance && multiple <= t && t < multiple + 1;
 }
 
 void number_per_cell(Mesh& mesh)
@@ -118,33 +139,80 @@ void number_per_cell(Mesh& mesh)
 void number_shared(Mesh& mesh, MergeTable& table, double finest)
 {
     const Comparison cmp = choose_comparison(mesh.cells, mesh.ncells, finest);
-    // At most half the table's slots in use: probes stay short.
-    const std::size_t want = std::bit_ceil(std::size_t{16} * std::size_t(mesh.ncells));
-    const std::size_t nslots = std::clamp(want, std::size_t{64}, MergeTable::capacity);
-    const std::size_t mask = nslots - 1;
-    std::uint32_t* slot = table.slot.get();
-    std::memset(slot, 0, nslots * sizeof *slot);
+    const std::int32_t* first = mesh.first_use.get();
+    auto coordinates = [&](std::int32_t p, double at[3]) {
+        const std::int32_t use = first[p];
+        for (int a = 0; a < 3; ++a)
+            at[a] = corner_coordinate(mesh.cells, use >> 3, use & 7, a);
+    };
 
-    std::int32_t* conn = mesh.connectivity.get();
-    std::int32_t* first = mesh.first_use.get();
-    std::int32_t npoints = 0;
-    for (std::int32_t i = 0; i < mesh.ncells; ++i) {
-        double xyz[8][3];
-        Key key[8];
-        std::uint64_t hash[8];
+    // The table starts at room for some four points per cell (an octree
+    // has fewer than two) and doubles when half full, so a piece touches
+    // little more of it than it needs.  Slots past last_used are still 0.
+    std::uint32_t* slot = table.slot.get();
+    std::size_t nslots = std::clamp(std::bit_ceil(std::size_t{8} * std::size_t(mesh.ncells)),
+                                    std::size_t{64}, MergeTable::capacity);
+    std::size_t mask = nslots - 1;
+    std::memset(slot, 0, std::min(nslots, table.last_used) * sizeof *slot);
+    table.last_used = nslots;
+    auto free_slot = [&](std::size_t s) {
+        while (slot[s & mask] != 0)
+            ++s;
+        return s & mask;
+    };
+    // Puts points 0..npoints-1 again into a table twice the size; in order
+    // of number, so that equal keys keep their order along a probe.
+    auto grow = [&](std::int32_t npoints) {
+        nslots *= 2;
+        mask = nslots - 1;
+        std::memset(slot, 0, std::min(nslots, table.last_used) * sizeof *slot);
+        table.last_used = std::max(table.last_used, nslots);
+        for (std::int32_t p = 0; p < npoints; ++p) {
+            double at[3];
+            coordinates(p, at);
+            const Home home = home_of(cmp, axis_key(cmp, at[0], 0), axis_key(cmp, at[1], 1),
+                                      axis_key(cmp, at[2], 2));
+            slot[free_slot(home.start)] = home.tag | static_cast<std::uint32_t>(p + 1);
+        }
+    };
+
+    // The corners of a cell ready to look up.  Cells are taken lookahead
+    // cells after their slots were asked from memory, so that the table's
+    // cache misses overlap instead of following one another.
+    struct Corners {
+        double v[3][2];  // low and high coordinate per axis
+        AxisKey key[3][2];
+        Home home[8];
+    };
+    constexpr std::int32_t lookahead = 4;
+    Corners ring[lookahead];
+    auto prepare = [&](std::int32_t i) {
+        Corners& q = ring[i % lookahead];
+        for (int a = 0; a < 3; ++a)
+            for (int side = 0; side < 2; ++side) {
+                q.v[a][side] = corner_coordinate(mesh.cells, i, side << a, a);
+                q.key[a][side] = axis_key(cmp, q.v[a][side], a);
+            }
         for (int c = 0; c < 8; ++c) {
             const int k = mesh.shape.voxel_corner[c];
-            for (int a = 0; a < 3; ++a)
-                xyz[c][a] = corner_coordinate(mesh.cells, i, k, a);
-            key[c] = key_of(cmp, xyz[c]);
-            hash[c] = hash_of(key[c]);
-            __builtin_prefetch(slot + (hash[c] & mask));
+            q.home[c] = home_of(cmp, q.key[0][k & 1], q.key[1][(k >> 1) & 1], q.key[2][k >> 2]);
+            __builtin_prefetch(slot + (q.home[c].start & mask));
         }
+    };
+    for (std::int32_t i = 0; i < std::min(lookahead - 1, mesh.ncells); ++i)
+        prepare(i);
+
+    std::int32_t* conn = mesh.connectivity.get();
+    std::int32_t* first_use = mesh.first_use.get();
+    std::int32_t npoints = 0;
+    for (std::int32_t i = 0; i < mesh.ncells; ++i) {
+        if (i + lookahead - 1 < mesh.ncells)
+            prepare(i + lookahead - 1);
+        const Corners& q = ring[i % lookahead];
         std::int32_t* ids = conn + 8 * std::size_t(i);
         for (int c = 0; c < 8; ++c) {
-            const std::uint32_t tag = static_cast<std::uint32_t>(hash[c] >> (64 - 9))
-                                      << number_bits;
-            std::size_t s = hash[c] & mask;
+            const std::uint32_t tag = q.home[c].tag;
+            std::size_t s = q.home[c].start & mask;
             std::int32_t found = -1;
             for (; slot[s] != 0; s = (s + 1) & mask) {
                 if ((slot[s] & ~number_mask) != tag)
@@ -154,18 +222,25 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 // collapsed to nothing.
                 if (std::find(ids, ids + c, p) != ids + c)
                     continue;
-                const std::int32_t use = first[p];
-                const double at[3] = {corner_coordinate(mesh.cells, use >> 3, use & 7, 0),
-                                      corner_coordinate(mesh.cells, use >> 3, use & 7, 1),
-                                      corner_coordinate(mesh.cells, use >> 3, use & 7, 2)};
-                if (coincide(cmp, xyz[c], key[c], at)) {
+                double at[3];
+                coordinates(p, at);
+                const int k = mesh.shape.voxel_corner[c];
+                const int side[3] = {k & 1, (k >> 1) & 1, k >> 2};
+                bool same = true;
+                for (int a = 0; a < 3 && same; ++a)
+                    same = coincide(cmp, q.v[a][side[a]], q.key[a][side[a]], at[a], a);
+                if (same) {
                     found = p;
                     break;
                 }
             }
             if (found < 0) {
                 found = npoints++;
-                first[found] = 8 * i + mesh.shape.voxel_corner[c];
+                first_use[found] = 8 * i + mesh.shape.voxel_corner[c];
+                if (2 * std::size_t(npoints) > nslots) {
+                    grow(npoints - 1);
+                    s = free_slot(q.home[c].start);
+                }
                 slot[s] = tag | static_cast<std::uint32_t>(found + 1);
             }
             ids[c] = found;

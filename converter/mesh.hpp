@@ -49,10 +49,12 @@ struct Mesh {
 
 // Scratch of the merge of coincident corners: a hash table set aside once
 // per workspace and reused by every piece (only the part a piece needs is
-// touched and cleared).
+// touched and cleared).  Its capacity keeps up to max_points points at most
+// half full.
 struct MergeTable {
     static constexpr std::size_t capacity = std::size_t{1} << 24;  // slots, twice max_points
     Storage<std::uint32_t> slot{capacity};
+    std::size_t last_used = 0;  // slots a piece may have written (the rest are 0)
 };
 
 // Numbers the points of the ncells boxes already in mesh.cells as points asks
