@@ -14,24 +14,28 @@ namespace {
 constexpr int number_bits = 23;
 constexpr std::uint32_t number_mask = (std::uint32_t{1} << number_bits) - 1;
 static_assert(max_points < number_mask);
+static_assert(std::has_single_bit(MergeTable::capacity) &&
+              MergeTable::capacity >= 2 * std::size_t{max_points});
+static_assert(std::has_single_bit(MergeTable::recent_size));
 
-// Corners coincide when they round to the same multiple of the finest cell
-// size from the piece's lowest corner and agree to within this fraction of
-// it: far above the rounding errors of written centres, far below the
-// distance of two distinct corners of an octree (one finest cell).
+// A corner joins the multiple of the finest cell size (counted from the
+// piece's lowest corner) that it lies within this fraction of that size
+// from, along every axis: far above the rounding errors of written centres,
+// far below the distance of two distinct corners of an octree (one finest
+// cell).  Corners that join the same multiple are one point; a corner that
+// joins none is a point of its own.
 constexpr double tolerance_fraction = 1.0 / 16;
 // Beyond this many finest cells from the lowest corner the multiples lose
 // their exactness (and deep tables or huge coordinates get there): such a
 // piece merges only corners that are equal.
 constexpr double max_multiple = 0x1p40;
 
-// How corners are compared: rounded multiples of a step with a tolerance,
-// or (exact) the coordinates themselves.
+// How corners are compared: multiples of a step, or (exact) the coordinates
+// themselves.
 struct Comparison {
     bool exact = true;
     double origin[3] = {0, 0, 0};
     double inverse = 0;  // 1 / step
-    double tolerance = 0;
 };
 
 Comparison choose_comparison(const Cells& cells, std::int32_t ncells, double finest)
@@ -59,15 +63,16 @@ Comparison choose_comparison(const Cells& cells, std::int32_t ncells, double fin
     cmp.exact = false;
     std::copy(low, low + 3, cmp.origin);
     cmp.inverse = inverse;
-    cmp.tolerance = finest * tolerance_fraction;
     return cmp;
 }
 
 // One coordinate's share of a corner's key: its multiple of the step (or
-// its bits, when exact) and what that adds to the two hashes of the key.
-// Each cell has two coordinates per axis, so each is worked out once.
+// its bits, when exact), whether it joins that multiple, and what it adds to
+// the two hashes of the key.  Each cell has two coordinates per axis, so
+// each is worked out once.
 struct AxisKey {
     std::uint64_t word;
+    bool joins;
     std::uint64_t part;        // of the key's hash
     std::uint64_t block_part;  // of its block's hash
     std::uint64_t local;       // its place in its block
@@ -78,13 +83,19 @@ AxisKey axis_key(const Comparison& cmp, double v, int a)
     static constexpr std::uint64_t factor[3] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu,
                                                 0x165667B19E3779F9u};
     std::uint64_t w;
+    bool joins;
     if (cmp.exact) {
         v += 0.0;  // -0 and +0 alike
         std::memcpy(&w, &v, sizeof w);
+        joins = !std::isnan(v);
     } else {
-        w = static_cast<std::uint64_t>(std::floor((v - cmp.origin[a]) * cmp.inverse + 0.5));
+        // t - m is exact: t is below 2^41 and m is its floor.
+        const double t = (v - cmp.origin[a]) * cmp.inverse + 0.5;
+        const double m = std::floor(t);
+        w = static_cast<std::uint64_t>(m);
+        joins = std::fabs(t - m - 0.5) <= tolerance_fraction;
     }
-    return {w, w * factor[a], (w >> 2) * factor[a], (w & 3) << (2 * a)};
+    return {w, joins, w * factor[a], (w >> 2) * factor[a], (w & 3) << (2 * a)};
 }
 
 std::uint64_t finish(std::uint64_t h)
@@ -94,34 +105,31 @@ std::uint64_t finish(std::uint64_t h)
     return h ^ (h >> 32);
 }
 
-// Where a key's probe starts (before the table's mask) and the hash bits a
-// slot keeps of it.  Multiples in one block of 4 x 4 x 4 start in one run of
-// 64 slots, so that the corners of cells that follow each other in the file
+// A corner's key, where its probe of the table starts (before the table's
+// mask), the hash bits a slot keeps of it, and its entry in the table of
+// recent points.  Multiples in one block of 4 x 4 x 4 start in one run of 64
+// slots, so that the corners of cells that follow each other in the file
 // (neighbours, in the solver's depth-first order) share cache lines.
 struct Home {
+    std::uint64_t key[3];
+    bool joins;
     std::uint64_t start;
     std::uint32_t tag;
+    std::uint32_t recent;
 };
 
 Home home_of(const Comparison& cmp, const AxisKey& x, const AxisKey& y, const AxisKey& z)
 {
     const std::uint64_t h = finish(x.part ^ y.part ^ z.part);
-    const std::uint32_t tag = static_cast<std::uint32_t>(h >> (64 - 9)) << number_bits;
-    if (cmp.exact)
-        return {h, tag};
-    const std::uint64_t block = finish(x.block_part ^ y.block_part ^ z.block_part);
-    return {block << 6 | x.local | y.local | z.local, tag};
-}
-
-// Whether coordinate b on axis a joins coordinate v of key k: the same
-// multiple (floor(t) = k exactly when k <= t < k + 1) and within tolerance.
-bool coincide(const Comparison& cmp, double v, const AxisKey& k, double b, int a)
-{
-    if (cmp.exact)
-        return v == b;
-    const double t = (b - cmp.origin[a]) * cmp.inverse + 0.5;
-    const double multiple = static_cast<double>(k.word);
-    return std::fabs(v - b) <= cmp.tolerance && multiple <= t && t < multiple + 1;
+    Home home{{x.word, y.word, z.word},
+              x.joins && y.joins && z.joins,
+              h,
+              static_cast<std::uint32_t>(h >> (64 - 9)) << number_bits,
+              static_cast<std::uint32_t>(h & (MergeTable::recent_size - 1))};
+    if (!cmp.exact)
+        home.start =
+            finish(x.block_part ^ y.block_part ^ z.block_part) << 6 | x.local | y.local | z.local;
+    return home;
 }
 
 void number_per_cell(Mesh& mesh)
@@ -139,71 +147,57 @@ void number_per_cell(Mesh& mesh)
 void number_shared(Mesh& mesh, MergeTable& table, double finest)
 {
     const Comparison cmp = choose_comparison(mesh.cells, mesh.ncells, finest);
-    const std::int32_t* first = mesh.first_use.get();
-    auto coordinates = [&](std::int32_t p, double at[3]) {
-        const std::int32_t use = first[p];
-        for (int a = 0; a < 3; ++a)
-            at[a] = corner_coordinate(mesh.cells, use >> 3, use & 7, a);
-    };
+    std::int32_t* conn = mesh.connectivity.get();
+    std::int32_t* first_use = mesh.first_use.get();
 
-    // The table starts at room for some four points per cell (an octree
-    // has fewer than two) and doubles when half full, so a piece touches
-    // little more of it than it needs.  Slots past last_used are still 0.
+    // At most half the slots in use: probes stay short.  Only the
+    // part a piece uses is cleared, and only when an earlier piece wrote it.
     std::uint32_t* slot = table.slot.get();
-    std::size_t nslots = std::clamp(std::bit_ceil(std::size_t{8} * std::size_t(mesh.ncells)),
-                                    std::size_t{64}, MergeTable::capacity);
-    std::size_t mask = nslots - 1;
+    const std::size_t nslots = std::clamp(std::bit_ceil(std::size_t{16} * std::size_t(mesh.ncells)),
+                                          std::size_t{64}, MergeTable::capacity);
+    const std::size_t mask = nslots - 1;
     std::memset(slot, 0, std::min(nslots, table.last_used) * sizeof *slot);
     table.last_used = nslots;
-    auto free_slot = [&](std::size_t s) {
-        while (slot[s & mask] != 0)
-            ++s;
-        return s & mask;
-    };
-    // Puts points 0..npoints-1 again into a table twice the size; in order
-    // of number, so that equal keys keep their order along a probe.
-    auto grow = [&](std::int32_t npoints) {
-        nslots *= 2;
-        mask = nslots - 1;
-        std::memset(slot, 0, std::min(nslots, table.last_used) * sizeof *slot);
-        table.last_used = std::max(table.last_used, nslots);
-        for (std::int32_t p = 0; p < npoints; ++p) {
-            double at[3];
-            coordinates(p, at);
-            const Home home = home_of(cmp, axis_key(cmp, at[0], 0), axis_key(cmp, at[1], 1),
-                                      axis_key(cmp, at[2], 2));
-            slot[free_slot(home.start)] = home.tag | static_cast<std::uint32_t>(p + 1);
-        }
+    MergeTable::Recent* recent = table.recent.get();
+    std::fill(recent, recent + MergeTable::recent_size, MergeTable::Recent{{0, 0, 0}, -1});
+
+    // Whether point p is the point of key.
+    auto is_point_of = [&](std::int32_t p, const std::uint64_t key[3]) {
+        const std::int32_t use = first_use[p];
+        for (int a = 0; a < 3; ++a)
+            if (axis_key(cmp, corner_coordinate(mesh.cells, use >> 3, use & 7, a), a).word !=
+                key[a])
+                return false;
+        return true;
     };
 
     // The corners of a cell ready to look up.  Cells are taken lookahead
-    // cells after their slots were asked from memory, so that the table's
-    // cache misses overlap instead of following one another.
+    // cells after their slots in the table were asked from memory, so that
+    // the cache misses overlap instead of following one another.
     struct Corners {
-        double v[3][2];  // low and high coordinate per axis
-        AxisKey key[3][2];
         Home home[8];
     };
     constexpr std::int32_t lookahead = 4;
     Corners ring[lookahead];
     auto prepare = [&](std::int32_t i) {
-        Corners& q = ring[i % lookahead];
+        AxisKey key[3][2];
         for (int a = 0; a < 3; ++a)
-            for (int side = 0; side < 2; ++side) {
-                q.v[a][side] = corner_coordinate(mesh.cells, i, side << a, a);
-                q.key[a][side] = axis_key(cmp, q.v[a][side], a);
-            }
+            for (int side = 0; side < 2; ++side)
+                key[a][side] = axis_key(cmp, corner_coordinate(mesh.cells, i, side << a, a), a);
+        Corners& q = ring[i % lookahead];
         for (int c = 0; c < 8; ++c) {
             const int k = mesh.shape.voxel_corner[c];
-            q.home[c] = home_of(cmp, q.key[0][k & 1], q.key[1][(k >> 1) & 1], q.key[2][k >> 2]);
-            __builtin_prefetch(slot + (q.home[c].start & mask));
+            q.home[c] = home_of(cmp, key[0][k & 1], key[1][(k >> 1) & 1], key[2][k >> 2]);
+            // A key that is not among the recent points is looked up in
+            // (or added to) the table: ask for its slot now.
+            const MergeTable::Recent& r = recent[q.home[c].recent];
+            if (r.point < 0 || !std::equal(q.home[c].key, q.home[c].key + 3, r.key))
+                __builtin_prefetch(slot + (q.home[c].start & mask));
         }
     };
     for (std::int32_t i = 0; i < std::min(lookahead - 1, mesh.ncells); ++i)
         prepare(i);
 
-    std::int32_t* conn = mesh.connectivity.get();
-    std::int32_t* first_use = mesh.first_use.get();
     std::int32_t npoints = 0;
     for (std::int32_t i = 0; i < mesh.ncells; ++i) {
         if (i + lookahead - 1 < mesh.ncells)
@@ -211,37 +205,42 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         const Corners& q = ring[i % lookahead];
         std::int32_t* ids = conn + 8 * std::size_t(i);
         for (int c = 0; c < 8; ++c) {
-            const std::uint32_t tag = q.home[c].tag;
-            std::size_t s = q.home[c].start & mask;
+            const Home& home = q.home[c];
             std::int32_t found = -1;
-            for (; slot[s] != 0; s = (s + 1) & mask) {
-                if ((slot[s] & ~number_mask) != tag)
-                    continue;
-                const std::int32_t p = static_cast<std::int32_t>(slot[s] & number_mask) - 1;
-                // A cell's own corners stay eight points, even in a box
-                // collapsed to nothing.
-                if (std::find(ids, ids + c, p) != ids + c)
-                    continue;
-                double at[3];
-                coordinates(p, at);
-                const int k = mesh.shape.voxel_corner[c];
-                const int side[3] = {k & 1, (k >> 1) & 1, k >> 2};
-                bool same = true;
-                for (int a = 0; a < 3 && same; ++a)
-                    same = coincide(cmp, q.v[a][side[a]], q.key[a][side[a]], at[a], a);
-                if (same) {
-                    found = p;
-                    break;
+            std::size_t s = 0;
+            if (home.joins) {
+                // The point of the key, if it has one: from the recent
+                // points (most corners were met a few cells before), else
+                // from the table.
+                MergeTable::Recent& r = recent[home.recent];
+                if (r.point >= 0 && std::equal(home.key, home.key + 3, r.key)) {
+                    found = r.point;
+                } else {
+                    for (s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
+                        if ((slot[s] & ~number_mask) == home.tag) {
+                            const std::int32_t p =
+                                static_cast<std::int32_t>(slot[s] & number_mask) - 1;
+                            if (is_point_of(p, home.key)) {
+                                found = p;
+                                break;
+                            }
+                        }
+                    if (found < 0) {
+                        found = npoints++;
+                        first_use[found] = 8 * i + mesh.shape.voxel_corner[c];
+                        slot[s] = home.tag | static_cast<std::uint32_t>(found + 1);
+                    }
+                    std::copy(home.key, home.key + 3, r.key);
+                    r.point = found;
                 }
             }
-            if (found < 0) {
+            // A corner that joins no multiple, or whose point this cell
+            // already has (a box thinner than the tolerance), is a point of
+            // its own that no other corner joins: a cell's eight points are
+            // always distinct.
+            if (found < 0 || std::find(ids, ids + c, found) != ids + c) {
                 found = npoints++;
                 first_use[found] = 8 * i + mesh.shape.voxel_corner[c];
-                if (2 * std::size_t(npoints) > nslots) {
-                    grow(npoints - 1);
-                    s = free_slot(q.home[c].start);
-                }
-                slot[s] = tag | static_cast<std::uint32_t>(found + 1);
             }
             ids[c] = found;
         }

@@ -123,36 +123,38 @@ def make_octree(seed, counts, nspecies, extent, reflevel, nlevels, dims, jump, d
 
 def merge(corners, finest):
     """Shared points of one piece from its per-cell corners (8 per cell, in
-    the output's corner order): corners that round to the same multiple of
-    the finest cell size from the piece's lowest corner and agree to within
-    a sixteenth of it are one point, numbered in order of first use, and no
-    cell uses a point twice.  A piece whose multiples would not be exact
-    (non-finite corners, more than 2^40 finest cells across) merges equal
-    corners only.  Gives the points and the connectivity."""
+    the output's corner order): a corner joins the multiple of the finest
+    cell size, counted from the piece's lowest corner, that it lies within a
+    sixteenth of that size of along every axis; the corners that join one
+    multiple are one point, at the first of them.  A corner that joins none,
+    or whose point its cell already has, is a point of its own.  Points are
+    numbered in order of first use.  A piece whose multiples would not be
+    exact (non-finite corners, 2^40 finest cells across) joins equal corners
+    only.  Gives the points and the connectivity."""
     corners = np.asarray(corners, dtype=np.float64).reshape(-1, 3)
     inverse = 1.0 / finest if finest > 0 else math.inf
     exact = True
     if len(corners) and math.isfinite(inverse) and np.isfinite(corners).all():
         low, high = corners.min(0), corners.max(0)
         exact = not all((high[a] - low[a]) * inverse < 2.0 ** 40 for a in range(3))
-    tolerance = finest / 16
-    points, connectivity, table = [], [], {}
+    points, connectivity, point_of = [], [], {}
     for i in range(len(corners) // 8):
         ids = []
         for c in corners[8 * i:8 * i + 8].tolist():
             if exact:
-                key = tuple(v + 0.0 for v in c)
-                near = lambda q: q == c
+                key, joins = tuple(v + 0.0 for v in c), not any(math.isnan(v) for v in c)
             else:
-                key = tuple(math.floor((c[a] - low[a]) * inverse + 0.5) for a in range(3))
-                near = lambda q: all(abs(q[a] - c[a]) <= tolerance for a in range(3))
-            found = next((p for p in table.get(key, []) if p not in ids and near(points[p])),
-                         None)
-            if found is None or any(math.isnan(v) for v in c):
-                found = len(points)
+                t = [(c[a] - low[a]) * inverse + 0.5 for a in range(3)]
+                key = tuple(math.floor(v) for v in t)
+                joins = all(abs(t[a] - key[a] - 0.5) <= 1 / 16 for a in range(3))
+            p = point_of.get(key) if joins else None
+            if joins and p is None:
+                p = point_of[key] = len(points)
                 points.append(c)
-                table.setdefault(key, []).append(found)
-            ids.append(found)
+            if p is None or p in ids:
+                p = len(points)
+                points.append(c)
+            ids.append(p)
         connectivity += ids
     return points, connectivity
 
@@ -209,7 +211,7 @@ def model(pieces, hexahedron, shared=False, cell_arrays=()):
             "connectivity": np.array(connectivity, dtype=np.int64),
             "offsets": 8 * np.arange(1, n + 1), "types": np.full(n, 12 if hexahedron else 11),
             "corners": np.array(corners, dtype=np.float64).reshape(-1, 3),
-            "tolerance": size[-1] / 16 if shared else 0.0}
+            "tolerance": size[-1] / 8 if shared else 0.0}  # two sixteenths
 
 
 # ---- the readers ----
