@@ -99,6 +99,9 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
         {true, "--encoding binary --outputs all --format binary"},
         {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
         {true, "--encoding binary --output 3 --format binary --compress zlib"},
+        {false, "--output 4 --points shared --cell-arrays level,piece"},
+        {true,
+         "--encoding binary --output 3 --format binary --points per-cell --cell-arrays piece"},
         {false, "--outputs 3-4 --overwrite --progress"},  // over earlier files of the outputs
     };
     for (const Case& c : cases) {
