@@ -150,14 +150,20 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
     std::int32_t* conn = mesh.connectivity.get();
     std::int32_t* first_use = mesh.first_use.get();
 
-    // At most half the slots in use: probes stay short.  Only the
-    // part a piece uses is cleared, and only when an earlier piece wrote it.
+    // The table starts with room for some two points a cell (an octree has
+    // fewer) and doubles whenever it is half full, so that a piece touches
+    // little more memory than its points need.  Only the part a piece uses
+    // is cleared, and only when an earlier piece wrote it.
     std::uint32_t* slot = table.slot.get();
-    const std::size_t nslots = std::clamp(std::bit_ceil(std::size_t{16} * std::size_t(mesh.ncells)),
-                                          std::size_t{64}, MergeTable::capacity);
-    const std::size_t mask = nslots - 1;
-    std::memset(slot, 0, std::min(nslots, table.last_used) * sizeof *slot);
-    table.last_used = nslots;
+    std::uint64_t* in_table = table.in_table.get();
+    std::size_t nslots = std::clamp(std::bit_ceil(std::size_t{4} * std::size_t(mesh.ncells)),
+                                    std::size_t{64}, MergeTable::capacity);
+    std::size_t mask = nslots - 1;
+    auto clear = [&] {
+        std::memset(slot, 0, std::min(nslots, table.last_used) * sizeof *slot);
+        table.last_used = std::max(table.last_used, nslots);
+    };
+    clear();
     MergeTable::Recent* recent = table.recent.get();
     std::fill(recent, recent + MergeTable::recent_size, MergeTable::Recent{{0, 0, 0}, -1});
 
@@ -169,6 +175,37 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 key[a])
                 return false;
         return true;
+    };
+
+    std::int32_t npoints = 0;
+    std::size_t ntable = 0;  // points in the table
+    auto put = [&](const Home& home, std::int32_t p) {
+        std::size_t s = home.start & mask;
+        while (slot[s] != 0)
+            s = (s + 1) & mask;
+        slot[s] = home.tag | static_cast<std::uint32_t>(p + 1);
+        in_table[p >> 6] |= std::uint64_t{1} << (p & 63);
+    };
+    // Puts the points of the table into one twice the size.
+    auto grow = [&] {
+        nslots *= 2;
+        mask = nslots - 1;
+        clear();
+        for (std::int32_t p = 0; p < npoints; ++p)
+            if (in_table[p >> 6] >> (p & 63) & 1) {
+                const std::int32_t use = first_use[p];
+                AxisKey key[3];
+                for (int a = 0; a < 3; ++a)
+                    key[a] = axis_key(cmp, corner_coordinate(mesh.cells, use >> 3, use & 7, a), a);
+                put(home_of(cmp, key[0], key[1], key[2]), p);
+            }
+    };
+    // A new point, at corner c (in shape's order) of cell i.
+    auto add_point = [&](std::int32_t i, int c) {
+        const std::int32_t p = npoints++;
+        first_use[p] = 8 * i + mesh.shape.voxel_corner[c];
+        in_table[p >> 6] &= ~(std::uint64_t{1} << (p & 63));
+        return p;
     };
 
     // The corners of a cell ready to look up.  Cells are taken lookahead
@@ -198,7 +235,6 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
     for (std::int32_t i = 0; i < std::min(lookahead - 1, mesh.ncells); ++i)
         prepare(i);
 
-    std::int32_t npoints = 0;
     for (std::int32_t i = 0; i < mesh.ncells; ++i) {
         if (i + lookahead - 1 < mesh.ncells)
             prepare(i + lookahead - 1);
@@ -207,7 +243,6 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         for (int c = 0; c < 8; ++c) {
             const Home& home = q.home[c];
             std::int32_t found = -1;
-            std::size_t s = 0;
             if (home.joins) {
                 // The point of the key, if it has one: from the recent
                 // points (most corners were met a few cells before), else
@@ -216,7 +251,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 if (r.point >= 0 && std::equal(home.key, home.key + 3, r.key)) {
                     found = r.point;
                 } else {
-                    for (s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
+                    for (std::size_t s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
                         if ((slot[s] & ~number_mask) == home.tag) {
                             const std::int32_t p =
                                 static_cast<std::int32_t>(slot[s] & number_mask) - 1;
@@ -226,9 +261,10 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                             }
                         }
                     if (found < 0) {
-                        found = npoints++;
-                        first_use[found] = 8 * i + mesh.shape.voxel_corner[c];
-                        slot[s] = home.tag | static_cast<std::uint32_t>(found + 1);
+                        found = add_point(i, c);
+                        if (2 * ++ntable > nslots && nslots < MergeTable::capacity)
+                            grow();
+                        put(home, found);
                     }
                     std::copy(home.key, home.key + 3, r.key);
                     r.point = found;
@@ -238,10 +274,8 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
             // already has (a box thinner than the tolerance), is a point of
             // its own that no other corner joins: a cell's eight points are
             // always distinct.
-            if (found < 0 || std::find(ids, ids + c, found) != ids + c) {
-                found = npoints++;
-                first_use[found] = 8 * i + mesh.shape.voxel_corner[c];
-            }
+            if (found < 0 || std::find(ids, ids + c, found) != ids + c)
+                found = add_point(i, c);
             ids[c] = found;
         }
     }

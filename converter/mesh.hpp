@@ -50,13 +50,16 @@ struct Mesh {
 
 // Scratch of the merge of coincident corners, set aside once per workspace
 // and reused by every piece: a hash table of the points (only the part a
-// piece needs is touched and cleared), with room for max_points points at
-// most half full at the largest size; and the points of the keys met most
-// recently, which answer most look-ups from the processor's cache.
+// piece needs is touched and cleared; it grows as a piece needs), with room
+// for max_points points at most half full at its largest; and the points of
+// the keys met most recently, which answer most look-ups from the
+// processor's cache.
 struct MergeTable {
     static constexpr std::size_t capacity = std::size_t{1} << 24;  // slots
     Storage<std::uint32_t> slot{capacity};
     std::size_t last_used = 0;  // slots a piece may have written (the rest are 0)
+    // Bit p: point p is in the table (a point of its own is not).
+    Storage<std::uint64_t> in_table{std::size_t{max_points} / 64 + 1};
 
     struct Recent {
         std::uint64_t key[3];
