@@ -1,7 +1,7 @@
 // The bytes of appended arrays as the binary piece files hold them, typed in
-// from the VTK XML format's rules (UInt64 header words, little-endian): the
-// byte count and the values when raw; the block header and one zlib stream
-// or LZ4 block per block when compressed.  Each array goes in through one of
+// as literals: the byte count and the values when raw; the block header and
+// one zlib stream or LZ4 block per block when compressed (VTK's XML format
+// with header_type UInt64, little-endian).  Each array goes in through one of
 // the two ways the piece writer uses: write() for a run of memory (Float64
 // values), room() and advance() for values converted in place (Float32).
 #include <gtest/gtest.h>
