@@ -30,6 +30,7 @@
 #include "collection.hpp"
 #include "conversion.hpp"
 #include "dir_listing.hpp"
+#include "dir_lock.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
@@ -105,19 +106,17 @@ void unpack(const std::int32_t* w, Output& o)
 // what cellplot refuses before it writes, or at piece 0 of an output: an
 // existing output file, a missing or bad piece 0, a size table that does not
 // fit.
-std::vector<Output> plan_outputs(const Options& options)
+std::vector<Output> plan_outputs(const Options& options, std::optional<Collection>& collection)
 {
     const Job job = make_job(options);
-    const std::vector<std::string> names = list_dir(job.dir);
-    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job, names);
-    if (!job.overwrite)
-        refuse_existing_outputs(job, names, outnums, outnums.size() > 1);
-    std::vector<Output> outputs(outnums.size());
-    for (std::size_t k = 0; k < outnums.size(); ++k) {
+    Plan plan = plan_run(options, job, list_dir(job.dir));
+    collection = std::move(plan.collection);
+    std::vector<Output> outputs(plan.outnums.size());
+    for (std::size_t k = 0; k < plan.outnums.size(); ++k) {
         Output& o = outputs[k];
         o.job = job;
-        o.job.settings.outnum = outnums[k];
-        require_piece0(o.job);
+        o.job.settings.outnum = plan.outnums[k];
+        require_piece0(o.job, !options.outputs.empty());
         const std::string file = result_path(o.job, 0);
         read_result_header(file, o.job.settings.textmode != 0, o.piece0);
         o.context = make_context(o.piece0, file);
@@ -125,15 +124,18 @@ std::vector<Output> plan_outputs(const Options& options)
     return outputs;
 }
 
-// Rank 0 plans the run and spreads the plan, or the news that there is none;
-// every rank returns the same outputs, or false after rank 0 failed.
-// Collective.
-bool spread_plan(const Options& options, std::int32_t rank, std::vector<Output>& outputs)
+// Rank 0 takes the directory's lock (held in lock until the run ends), plans
+// the run and spreads the plan, or the news that there is none; every rank
+// returns the same outputs, or false after rank 0 failed.  Rank 0 alone
+// keeps the collection.  Collective.
+bool spread_plan(const Options& options, std::int32_t rank, std::optional<DirLock>& lock,
+                 std::vector<Output>& outputs, std::optional<Collection>& collection)
 {
     std::int32_t count = -1;  // outputs, or -1 when planning failed
     if (rank == 0) {
         try {
-            outputs = plan_outputs(options);
+            lock.emplace(options.dir);
+            outputs = plan_outputs(options, collection);
             count = static_cast<std::int32_t>(outputs.size());
         } catch (const Failure& f) {
             report(program, f);
@@ -264,30 +266,27 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
 }
 
 // Rank 0, once every piece file is written: the master file of each
-// output and, for several, the collection that lists them.
-void write_masters(const std::vector<Output>& outputs)
+// output, each listed in the collection (when there is one) once complete.
+void write_masters(const std::vector<Output>& outputs, std::optional<Collection>& collection)
 {
     for (const Output& o : outputs) {
         const std::unique_ptr<OutFile> master = create_master(o.job, o.context);
         for (std::int32_t p = 0; p < o.context.npieces; ++p)
             add_master_piece(*master, o.job, p);
         finish_master(*master);
+        if (collection)
+            collection->add(o.job.settings.outnum);
     }
-    if (outputs.size() > 1) {
-        const Job& job = outputs.front().job;
-        OutFile pvd(in_dir(job.dir, collection_file_name), job.overwrite);
-        write_collection_head(pvd);
-        for (const Output& o : outputs)
-            write_collection_entry(pvd, o.job.settings.outnum);
-        write_collection_tail(pvd);
-        pvd.close();
-    }
+    if (collection && outputs.empty())
+        collection->write();  // --update with nothing new: the outputs DIR holds
 }
 
 int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
 {
+    std::optional<DirLock> lock;
     std::vector<Output> outputs;
-    if (!spread_plan(options, rank, outputs))
+    std::optional<Collection> collection;
+    if (!spread_plan(options, rank, lock, outputs, collection))
         return 1;
     const std::vector<Pair> pairs = list_pairs(outputs);
     std::vector<double> weights;
@@ -304,7 +303,7 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
     std::int32_t status = 0;
     if (rank == 0) {
         try {
-            write_masters(outputs);
+            write_masters(outputs, collection);
         } catch (const Failure& f) {
             report(program, f);
             status = 1;

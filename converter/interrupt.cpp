@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <initializer_list>
 #include <unistd.h>
 
 namespace cellplot {
@@ -46,6 +47,15 @@ extern "C" void on_signal(int signal)
     ::_exit(128 + signal);
 }
 
+sigset_t interrupt_signals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
 }  // namespace
 
 void stop_on_interrupt(const char* program)
@@ -53,11 +63,27 @@ void stop_on_interrupt(const char* program)
     program_name = program;
     struct sigaction action {};
     action.sa_handler = on_signal;
-    sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    action.sa_mask = interrupt_signals();
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction inherited {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+InterruptsHeld::InterruptsHeld()
+{
+    const sigset_t set = interrupt_signals();
+    sigprocmask(SIG_BLOCK, &set, &before_);
+}
+
+InterruptsHeld::~InterruptsHeld()
+{
+    sigprocmask(SIG_SETMASK, &before_, nullptr);
 }
 
 void note_open(const char* name)

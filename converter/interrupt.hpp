@@ -4,12 +4,33 @@
 // collection) and saying that it is incomplete, and exits with status 128 +
 // the signal's number.  It flushes nothing and removes nothing: every other
 // file stays as it is, and the master holds every line added so far.
+//
+// A signal that the program was started with ignored (nohup, a script's
+// background job) stays ignored, as shells expect.  SIGXFSZ is ignored, so
+// that a write beyond a file-size limit fails with EFBIG and is reported as
+// any other write failure rather than killing the process without a word.
 #pragma once
+
+#include <csignal>
 
 namespace cellplot {
 
 // program names the lines the handler prints; it must stay valid for the run.
 void stop_on_interrupt(const char* program);
+
+// While one lives, SIGINT and SIGTERM wait (blocked) and take effect when it
+// ends: for the few steps that must not be cut in two, such as replacing a
+// file by renaming its new version into place.
+class InterruptsHeld {
+public:
+    InterruptsHeld();
+    ~InterruptsHeld();
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t before_;
+};
 
 // Output files open for writing, innermost last; OutFile keeps the list.
 // name must stay valid until the matching note_closed.
