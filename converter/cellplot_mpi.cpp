@@ -4,13 +4,14 @@
 // writes the master files.  Each file is made by the same functions as in
 // cellplot, so it holds the same bytes whatever the number of processes.
 //
-// The steps: every rank parses the same command line; rank 0 reads the
-// control file, refuses outputs already there, reads the header of piece 0
+// The steps: every rank parses the same command line; rank 0 takes the
+// directory's lock, reads the control file, refuses outputs already there, reads the header of piece 0
 // of each output and spreads what the pieces need; the ranks look up the
 // sizes of their share of the result files and gather them, so that a
 // missing piece stops the job before any file is written and the work is
-// shared by size; each rank converts its pairs; after a rendezvous rank 0
-// writes the master files and the collection.
+// shared by size; each rank converts its pairs, until it or another meets a
+// failure; once all know how far each got, rank 0 writes the master files of
+// the outputs whose pieces are all written, and the collection.
 #include <mpi.h>
 
 #include <cerrno>
@@ -235,15 +236,86 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
     return true;
 }
 
+// The news that the job stops early, passed between pieces: a rank that
+// meets a failure sends one message to every other rank, and every rank
+// looks for one before each piece.  No rank is ended from outside, so the
+// one that met the failure says so in one line and the others stop quietly.
+// Once every rank knows which ranks failed, each takes the messages meant
+// for it, so that none is left pending at MPI_Finalize.  MPI is called
+// directly: the wrappers have no non-blocking point-to-point calls.
+class StopNotice {
+public:
+    StopNotice(std::int32_t nprocs, std::int32_t rank) : nprocs_(nprocs), rank_(rank)
+    {
+        MPI_Irecv(&from_, 1, MPI_INT, MPI_ANY_SOURCE, tag, MPI_COMM_WORLD, &pending_);
+    }
+    StopNotice(const StopNotice&) = delete;
+    StopNotice& operator=(const StopNotice&) = delete;
+
+    // Whether another rank has stopped the job.
+    bool arrived()
+    {
+        if (!arrived_) {
+            int flag = 0;
+            MPI_Test(&pending_, &flag, MPI_STATUS_IGNORE);
+            arrived_ = flag != 0;
+        }
+        return arrived_;
+    }
+
+    // Tells every other rank to stop.
+    void send()
+    {
+        for (int r = 0; r < nprocs_; ++r)
+            if (r != rank_) {
+                sent_.emplace_back();
+                MPI_Isend(&rank_, 1, MPI_INT, r, tag, MPI_COMM_WORLD, &sent_.back());
+            }
+    }
+
+    // Takes the messages of the failed other ranks (failed_others of them)
+    // and completes those sent.
+    void settle(int failed_others)
+    {
+        if (failed_others == 0 && !arrived()) {
+            MPI_Cancel(&pending_);
+            MPI_Wait(&pending_, MPI_STATUS_IGNORE);
+        } else {
+            MPI_Wait(&pending_, MPI_STATUS_IGNORE);
+            int from = 0;
+            for (int k = 1; k < failed_others; ++k)
+                MPI_Recv(&from, 1, MPI_INT, MPI_ANY_SOURCE, tag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+        }
+        MPI_Waitall(static_cast<int>(sent_.size()), sent_.data(), MPI_STATUSES_IGNORE);
+    }
+
+private:
+    static constexpr int tag = 25017;
+    int nprocs_, rank_;
+    int from_ = -1;
+    bool arrived_ = false;
+    MPI_Request pending_;
+    std::vector<MPI_Request> sent_;
+};
+
+// How far a rank got with its share.
+struct ShareDone {
+    std::int64_t pairs = 0;  // the first this many pairs of the share are written
+    bool failed = false;     // this rank met a failure (and said so)
+};
+
 // This rank's share of the pairs: read and convert each piece, write its
-// file.  A failure ends the whole job.  The progress line (shown on rank 0
-// only) follows this rank's share, which is about 1/nprocs of the run.
-void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
-                   std::int64_t begin, std::int64_t end, ProgressLine& progress)
+// file.  A failure is reported here, in one line, and stops every rank at
+// its next piece.  The progress line (shown on rank 0 only) follows this
+// rank's share, which is about 1/nprocs of the run.
+ShareDone convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
+                        std::int64_t begin, std::int64_t end, StopNotice& notice,
+                        ProgressLine& progress)
 {
     Workspace work;
+    ShareDone done;
     std::int32_t output = -1;
-    for (std::int64_t i = begin; i < end; ++i) {
+    for (std::int64_t i = begin; i < end && !notice.arrived(); ++i) {
         const Pair& pair = pairs[static_cast<std::size_t>(i)];
         const Output& o = outputs[static_cast<std::size_t>(pair.output)];
         if (pair.output != output) {
@@ -258,18 +330,53 @@ void convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& 
         } catch (const Failure& f) {
             progress.clear();
             report(program, f);
-            end_job();
+            notice.send();
+            done.failed = true;
+            break;
         }
         progress.piece_done(work.piece->header.ncells);
+        done.pairs = i + 1 - begin;
     }
     progress.clear();
+    return done;
 }
 
-// Rank 0, once every piece file is written: the master file of each
-// output, each listed in the collection (when there is one) once complete.
-void write_masters(const std::vector<Output>& outputs, std::optional<Collection>& collection)
+// Every rank's ShareDone, on every rank.  Collective.
+std::vector<ShareDone> gather_done(const ShareDone& mine, std::int32_t nprocs)
 {
-    for (const Output& o : outputs) {
+    const double words[2] = {static_cast<double>(mine.pairs), mine.failed ? 1.0 : 0.0};
+    std::vector<double> all(2 * static_cast<std::size_t>(nprocs));
+    const std::int32_t two = 2;
+    msg_collect_doubles(words, &two, all.data());
+    std::vector<ShareDone> done(static_cast<std::size_t>(nprocs));
+    for (std::size_t r = 0; r < done.size(); ++r)
+        done[r] = {static_cast<std::int64_t>(all[2 * r]), all[2 * r + 1] != 0};
+    return done;
+}
+
+// The outputs whose every pair was written, as flags by output index.
+std::vector<bool> outputs_written(std::size_t noutputs, const std::vector<Pair>& pairs,
+                                  const std::vector<std::int64_t>& first,
+                                  const std::vector<ShareDone>& done)
+{
+    std::vector<bool> written(noutputs, true);
+    for (std::size_t r = 0; r < done.size(); ++r)
+        for (std::int64_t i = first[r] + done[r].pairs; i < first[r + 1]; ++i)
+            written[static_cast<std::size_t>(pairs[static_cast<std::size_t>(i)].output)] = false;
+    return written;
+}
+
+// Rank 0, once the pieces are written: the master file of each output whose
+// pieces are all written, each listed in the collection (when there is one)
+// once complete.  An output left incomplete gets no master, so that
+// --update converts it again.
+void write_masters(const std::vector<Output>& outputs, const std::vector<bool>& written,
+                   std::optional<Collection>& collection)
+{
+    for (std::size_t k = 0; k < outputs.size(); ++k) {
+        if (!written[k])
+            continue;
+        const Output& o = outputs[k];
         const std::unique_ptr<OutFile> master = create_master(o.job, o.context);
         for (std::int32_t p = 0; p < o.context.npieces; ++p)
             add_master_piece(*master, o.job, p);
@@ -296,14 +403,20 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
         w += file_cost_bytes;
     const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
     ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
-    convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
-                  first[static_cast<std::size_t>(rank) + 1], progress);
-    msg_rendezvous();
+    StopNotice notice(nprocs, rank);
+    const ShareDone mine =
+        convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
+                      first[static_cast<std::size_t>(rank) + 1], notice, progress);
+    const std::vector<ShareDone> done = gather_done(mine, nprocs);
+    int failed_others = 0;
+    for (std::size_t r = 0; r < done.size(); ++r)
+        failed_others += done[r].failed && r != static_cast<std::size_t>(rank);
+    notice.settle(failed_others);
 
-    std::int32_t status = 0;
+    std::int32_t status = failed_others > 0 || mine.failed ? 1 : 0;
     if (rank == 0) {
         try {
-            write_masters(outputs, collection);
+            write_masters(outputs, outputs_written(outputs.size(), pairs, first, done), collection);
         } catch (const Failure& f) {
             report(program, f);
             status = 1;
@@ -333,6 +446,7 @@ int main(int argc, char** argv)
         cellplot::stop_on_interrupt(cellplot::program);
         try {
             status = cellplot::run(options, nprocs, rank);
+            cellplot::quiet_interrupts();
         } catch (const std::bad_alloc&) {
             std::fprintf(stderr, "%s: out of memory\n", cellplot::program);
             cellplot::end_job();

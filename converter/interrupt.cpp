@@ -15,6 +15,7 @@ constexpr int max_open = 4;
 const char* volatile open_names[max_open];
 volatile std::sig_atomic_t open_count = 0;
 volatile std::sig_atomic_t progress_shown = 0;
+volatile std::sig_atomic_t quiet = 0;
 const char* program_name = "cellplot";
 
 void say(const char* text)
@@ -32,6 +33,8 @@ void say(const char* text)
 // Only async-signal-safe calls: write and _exit.
 extern "C" void on_signal(int signal)
 {
+    if (quiet)
+        ::_exit(128 + signal);
     if (progress_shown)
         say("\r\x1b[K");
     const int n = open_count;
@@ -84,6 +87,11 @@ InterruptsHeld::InterruptsHeld()
 InterruptsHeld::~InterruptsHeld()
 {
     sigprocmask(SIG_SETMASK, &before_, nullptr);
+}
+
+void quiet_interrupts()
+{
+    quiet = 1;
 }
 
 void note_open(const char* name)

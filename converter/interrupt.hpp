@@ -32,6 +32,11 @@ private:
     sigset_t before_;
 };
 
+// From now on the handler ends the process without a word: for the end of
+// an MPI job, once its files are closed, when mpiexec may end the processes
+// still winding down because another one ended with a non-zero status.
+void quiet_interrupts();
+
 // Output files open for writing, innermost last; OutFile keeps the list.
 // name must stay valid until the matching note_closed.
 void note_open(const char* name);
