@@ -19,11 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <type_traits>
+#include <unistd.h>
 #include <vector>
 
 #include "byte_source.hpp"
@@ -236,6 +238,158 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
     return true;
 }
 
+// When a process dies (killed, out of memory), mpiexec ends the others with
+// SIGTERM.  The processes of a node share a small table, one row each: how
+// many pairs of its share it has written, and whether it has been stopped.
+// The first handler on the node to run, after naming its own incomplete
+// file, names every process of the node that is gone without having been
+// stopped (it died) and the pieces it had not finished, which the table
+// tells exactly.  A process on another node is not seen; mpiexec names it.
+// The table is an MPI shared-memory window, so no file is left behind.
+struct NodeRow {
+    std::int64_t done;     // pairs of the share written
+    std::int64_t stopped;  // 1 once its handler runs
+};
+
+struct NodeWatch {
+    MPI_Comm node = MPI_COMM_NULL;
+    MPI_Win window = MPI_WIN_NULL;
+    NodeRow* rows = nullptr;                      // one per process of the node, in rank order
+    std::int64_t* spoken;                         // set by the first handler of the node to speak
+    std::int32_t me = 0;                          // this process's row
+    std::vector<std::string> stat_paths;          // /proc/PID/stat of each process of the node
+    std::vector<std::vector<std::string>> lines;  // lines[r][k]: what is said when row r
+                                                  // has written k pairs
+};
+NodeWatch watch;
+
+// Whether the process whose /proc/PID/stat is at stat_path has ended (its
+// entry is gone, or it is a zombie that its parent has not yet reaped).
+// Async-signal-safe.
+bool gone(const char* stat_path)
+{
+    const int fd = ::open(stat_path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    char text[512];
+    const ssize_t n = ::read(fd, text, sizeof text);
+    ::close(fd);
+    for (ssize_t i = n - 1; i >= 0; --i)
+        if (text[i] == ')')  // the state letter follows the command name
+            return i + 2 < n && (text[i + 2] == 'Z' || text[i + 2] == 'X');
+    return n <= 0;
+}
+
+// The interrupt handler's further step.  Async-signal-safe.
+void say_dead_neighbours()
+{
+    if (__atomic_exchange_n(watch.spoken, 1, __ATOMIC_SEQ_CST) != 0)
+        return;
+    for (std::size_t r = 0; r < watch.stat_paths.size(); ++r) {
+        const NodeRow& row = watch.rows[r];
+        if (static_cast<std::int32_t>(r) == watch.me ||
+            __atomic_load_n(&row.stopped, __ATOMIC_SEQ_CST) != 0 ||
+            !gone(watch.stat_paths[r].c_str()))
+            continue;
+        const auto done = static_cast<std::size_t>(__atomic_load_n(&row.done, __ATOMIC_SEQ_CST));
+        const std::string& line = watch.lines[r][std::min(done, watch.lines[r].size() - 1)];
+        for (std::size_t at = 0; at < line.size();) {
+            const ssize_t k = ::write(STDERR_FILENO, line.data() + at, line.size() - at);
+            if (k <= 0)
+                break;
+            at += static_cast<std::size_t>(k);
+        }
+    }
+}
+
+// The handler's first step, before its own line: this process was stopped.
+void mark_stopped()
+{
+    __atomic_store_n(&watch.rows[watch.me].stopped, 1, __ATOMIC_SEQ_CST);
+}
+
+// "pieces 2-3 of output 0, piece 0 of output 4": the pairs [begin, end).
+std::string pieces_text(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
+                        std::int64_t begin, std::int64_t end)
+{
+    std::string text;
+    for (std::int64_t i = begin; i < end;) {
+        std::int64_t j = i;
+        while (j + 1 < end && pairs[static_cast<std::size_t>(j + 1)].output ==
+                                  pairs[static_cast<std::size_t>(i)].output)
+            ++j;
+        const Pair& a = pairs[static_cast<std::size_t>(i)];
+        const Pair& b = pairs[static_cast<std::size_t>(j)];
+        text += text.empty() ? "" : ", ";
+        text += i == j ? "piece " + std::to_string(a.ipiece)
+                       : "pieces " + std::to_string(a.ipiece) + "-" + std::to_string(b.ipiece);
+        text += " of output " +
+                std::to_string(outputs[static_cast<std::size_t>(a.output)].job.settings.outnum);
+        i = j + 1;
+    }
+    return text;
+}
+
+// Sets up the node's table and the lines of say_dead_neighbours.  Collective.
+void watch_node(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
+                const std::vector<std::int64_t>& first, std::int32_t rank)
+{
+    MPI_Comm_split_type(MPI_COMM_WORLD, MPI_COMM_TYPE_SHARED, rank, MPI_INFO_NULL, &watch.node);
+    int size = 1, me = 0;
+    MPI_Comm_size(watch.node, &size);
+    MPI_Comm_rank(watch.node, &me);
+    watch.me = me;
+    const auto bytes = static_cast<MPI_Aint>(me == 0 ? size * sizeof(NodeRow) + 64 : 0);
+    void* base = nullptr;
+    MPI_Win_allocate_shared(bytes, 1, MPI_INFO_NULL, watch.node, &base, &watch.window);
+    MPI_Aint got = 0;
+    int unit = 1;
+    MPI_Win_shared_query(watch.window, 0, &got, &unit, &base);
+    watch.rows = static_cast<NodeRow*>(base);
+    watch.spoken = reinterpret_cast<std::int64_t*>(watch.rows + size);
+    watch.rows[me] = NodeRow{0, 0};
+    if (me == 0)
+        *watch.spoken = 0;
+
+    const int mine[2] = {rank, static_cast<int>(::getpid())};
+    std::vector<int> all(2 * static_cast<std::size_t>(size));
+    MPI_Allgather(mine, 2, MPI_INT, all.data(), 2, MPI_INT, watch.node);
+    watch.stat_paths.clear();
+    watch.lines.clear();
+    for (int r = 0; r < size; ++r) {
+        const auto world = static_cast<std::size_t>(all[2 * static_cast<std::size_t>(r)]);
+        watch.stat_paths.push_back("/proc/" + std::to_string(all[2 * r + 1]) + "/stat");
+        const std::string head = std::string(program) + ": process " + std::to_string(world) +
+                                 " ended before the job did";
+        std::vector<std::string> lines;
+        for (std::int64_t k = first[world]; k <= first[world + 1]; ++k)
+            lines.push_back(
+                head +
+                (k < first[world + 1]
+                     ? "; not finished: " + pieces_text(outputs, pairs, k, first[world + 1]) + "\n"
+                     : ", its pieces written\n"));
+        watch.lines.push_back(std::move(lines));
+    }
+    MPI_Barrier(watch.node);  // every row is set before any handler reads one
+    add_to_interrupt_report(mark_stopped, say_dead_neighbours);
+}
+
+// This process has written done pairs of its share.
+void note_share_done(std::int64_t done)
+{
+    if (watch.rows)
+        __atomic_store_n(&watch.rows[watch.me].done, done, __ATOMIC_SEQ_CST);
+}
+
+// Takes the table down, after every process has passed its share.  Collective.
+void unwatch_node()
+{
+    add_to_interrupt_report(nullptr, nullptr);
+    MPI_Win_free(&watch.window);
+    MPI_Comm_free(&watch.node);
+    watch.rows = nullptr;
+}
+
 // The news that the job stops early, passed between pieces: a rank that
 // meets a failure sends one message to every other rank, and every rank
 // looks for one before each piece.  No rank is ended from outside, so the
@@ -336,6 +490,7 @@ ShareDone convert_share(const std::vector<Output>& outputs, const std::vector<Pa
         }
         progress.piece_done(work.piece->header.ncells);
         done.pairs = i + 1 - begin;
+        note_share_done(done.pairs);
     }
     progress.clear();
     return done;
@@ -402,12 +557,14 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
     for (double& w : weights)
         w += file_cost_bytes;
     const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
+    watch_node(outputs, pairs, first, rank);
     ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
     StopNotice notice(nprocs, rank);
     const ShareDone mine =
         convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
                       first[static_cast<std::size_t>(rank) + 1], notice, progress);
     const std::vector<ShareDone> done = gather_done(mine, nprocs);
+    unwatch_node();
     int failed_others = 0;
     for (std::size_t r = 0; r < done.size(); ++r)
         failed_others += done[r].failed && r != static_cast<std::size_t>(rank);

@@ -16,6 +16,8 @@ const char* volatile open_names[max_open];
 volatile std::sig_atomic_t open_count = 0;
 volatile std::sig_atomic_t progress_shown = 0;
 volatile std::sig_atomic_t quiet = 0;
+void (*volatile say_first)() = nullptr;
+void (*volatile say_more)() = nullptr;
 const char* program_name = "cellplot";
 
 void say(const char* text)
@@ -35,6 +37,8 @@ extern "C" void on_signal(int signal)
 {
     if (quiet)
         ::_exit(128 + signal);
+    if (say_first)
+        say_first();
     if (progress_shown)
         say("\r\x1b[K");
     const int n = open_count;
@@ -47,6 +51,8 @@ extern "C" void on_signal(int signal)
         say(program_name);
         say(": interrupted\n");
     }
+    if (say_more)
+        say_more();
     ::_exit(128 + signal);
 }
 
@@ -87,6 +93,12 @@ InterruptsHeld::InterruptsHeld()
 InterruptsHeld::~InterruptsHeld()
 {
     sigprocmask(SIG_SETMASK, &before_, nullptr);
+}
+
+void add_to_interrupt_report(void (*first)(), void (*then)())
+{
+    say_first = first;
+    say_more = then;
 }
 
 void quiet_interrupts()

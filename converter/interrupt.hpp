@@ -32,6 +32,11 @@ private:
     sigset_t before_;
 };
 
+// Further steps of the handler, first before its line and then after it;
+// both must make only async-signal-safe calls.  For cellplot-mpi, which
+// names the processes of its node that died before it was stopped.
+void add_to_interrupt_report(void (*first)(), void (*then)());
+
 // From now on the handler ends the process without a word: for the end of
 // an MPI job, once its files are closed, when mpiexec may end the processes
 // still winding down because another one ended with a non-zero status.
