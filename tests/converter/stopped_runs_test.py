@@ -113,6 +113,12 @@ def check_failed_first_output():
         fixed = run(folder, "--outputs=1-2")
         assert fixed.returncode == 0 and fixed.stderr == "", fixed
         assert listed(folder) == [1, 2]
+        # An output of the list that is not there: the hint names --outputs.
+        missing = run(folder, "--outputs=1,7", "--update")
+        assert missing.returncode == 1 and missing.stderr == (
+            "cellplot: reso0000000007.res: cannot open: No such file or directory; found outputs "
+            "1, 2; choose among them with --outputs\n"), missing.stderr
+        assert listed(folder) == [1, 2]
 
 
 def check_interrupted_second_output_then_update():
