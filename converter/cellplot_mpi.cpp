@@ -40,8 +40,10 @@
 #include "interrupt.hpp"
 #include "options.hpp"
 #include "out_file.hpp"
+#include "output_writer.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
+#include "vtkhdf_parallel.hpp"
 #include "work_share.hpp"
 
 namespace cellplot {
@@ -459,9 +461,10 @@ struct ShareDone {
 };
 
 // This rank's share of the pairs: read and convert each piece, write its
-// file.  A failure is reported here, in one line, and stops every rank at
-// its next piece.  The progress line (shown on rank 0 only) follows this
-// rank's share, which is about 1/nprocs of the run.
+// file through its output's writer (a format of separate piece files, so
+// every rank writes its own).  A failure is reported here, in one line, and
+// stops every rank at its next piece.  The progress line (shown on rank 0
+// only) follows this rank's share, which is about 1/nprocs of the run.
 ShareDone convert_share(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
                         std::int64_t begin, std::int64_t end, StopNotice& notice,
                         ProgressLine& progress)
@@ -469,6 +472,8 @@ ShareDone convert_share(const std::vector<Output>& outputs, const std::vector<Pa
     Workspace work;
     ShareDone done;
     std::int32_t output = -1;
+    std::unique_ptr<OutputWriter> writer;  // of the output of writer_output
+    std::int32_t writer_output = -1;
     for (std::int64_t i = begin; i < end && !notice.arrived(); ++i) {
         const Pair& pair = pairs[static_cast<std::size_t>(i)];
         const Output& o = outputs[static_cast<std::size_t>(pair.output)];
@@ -479,8 +484,13 @@ ShareDone convert_share(const std::vector<Output>& outputs, const std::vector<Pa
         }
         progress.start_piece(pair.ipiece, o.context.npieces);
         try {
+            if (!writer || pair.output != writer_output) {
+                writer = make_output_writer(o.job);
+                writer_output = pair.output;
+            }
             read_piece(o.job, pair.ipiece, *work.piece);
-            convert_piece(o.job, o.context, pair.ipiece, work);
+            prepare_piece(o.context, o.job.style, work, result_path(o.job, pair.ipiece));
+            writer->write_piece(o.context, pair.ipiece, *work.piece, *work.mesh);
         } catch (const Failure& f) {
             progress.clear();
             report(program, f);
@@ -521,10 +531,11 @@ std::vector<bool> outputs_written(std::size_t noutputs, const std::vector<Pair>&
     return written;
 }
 
-// Rank 0, once the pieces are written: the master file of each output whose
-// pieces are all written, each listed in the collection (when there is one)
-// once complete.  An output left incomplete gets no master, so that
-// --update converts it again.
+// Rank 0, once the pieces are written: each output whose pieces are all
+// written gets its writer started and finished, which writes its master
+// file, and is listed in the collection (when there is one) once complete.
+// An output left incomplete gets no master, so that --update converts it
+// again.
 void write_masters(const std::vector<Output>& outputs, const std::vector<bool>& written,
                    std::optional<Collection>& collection)
 {
@@ -532,16 +543,60 @@ void write_masters(const std::vector<Output>& outputs, const std::vector<bool>& 
         if (!written[k])
             continue;
         const Output& o = outputs[k];
-        const std::unique_ptr<OutFile> master = create_master(o.job, o.context);
-        for (std::int32_t p = 0; p < o.context.npieces; ++p)
-            add_master_piece(*master, o.job, p);
-        finish_master(*master);
+        const std::unique_ptr<OutputWriter> writer = make_output_writer(o.job);
+        try {
+            writer->start(o.context);
+            writer->pieces_done(o.context.npieces - 1);
+            writer->finish();
+        } catch (...) {
+            writer->abandon();
+            throw;
+        }
         if (collection)
             collection->add(o.job.settings.outnum);
     }
     if (collection && outputs.empty())
         collection->write();  // --update with nothing new: the outputs DIR holds
 }
+
+#ifdef CELLPLOT_PARALLEL_VTKHDF
+// A format of one file per output: the outputs one after another, each
+// written by every process together, its pieces shared by weight; process 0
+// lists each complete output in the collection, when there is one.
+int write_one_file_outputs(const std::vector<Output>& outputs, const std::vector<double>& weights,
+                           std::int32_t nprocs, std::int32_t rank, ProgressLine& progress,
+                           std::optional<Collection>& collection)
+{
+    Workspace work;
+    std::size_t at = 0;  // the output's first pair
+    for (std::size_t k = 0; k < outputs.size(); ++k) {
+        const Output& o = outputs[k];
+        const auto npieces = static_cast<std::size_t>(o.context.npieces);
+        const std::vector<double> mine(weights.begin() + static_cast<std::ptrdiff_t>(at),
+                                       weights.begin() + static_cast<std::ptrdiff_t>(at + npieces));
+        at += npieces;
+        progress.start_output(o.job.settings.outnum, k + 1, outputs.size());
+        if (write_vtkhdf_together(o.job, o.context, share_by_weight(mine, nprocs), rank, work,
+                                  progress, program) != 0)
+            return 1;
+        std::int32_t status = 0;
+        if (rank == 0 && collection) {
+            try {
+                collection->add(o.job.settings.outnum);
+            } catch (const Failure& f) {
+                report(program, f);
+                status = 1;
+            }
+        }
+        const std::int32_t one = 1, root = 0;
+        msg_spread_ints(&status, nullptr, &one, &root);
+        if (status != 0)
+            return status;
+    }
+    progress.clear();
+    return 0;
+}
+#endif
 
 int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
 {
@@ -556,9 +611,14 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
         return 1;
     for (double& w : weights)
         w += file_cost_bytes;
+    ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
+#ifdef CELLPLOT_PARALLEL_VTKHDF
+    if (!outputs.empty() &&
+        make_output_writer(outputs.front().job)->pieces() == OutputWriter::Pieces::one_file)
+        return write_one_file_outputs(outputs, weights, nprocs, rank, progress, collection);
+#endif
     const std::vector<std::int64_t> first = share_by_weight(weights, nprocs);
     watch_node(outputs, pairs, first, rank);
-    ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
     StopNotice notice(nprocs, rank);
     const ShareDone mine =
         convert_share(outputs, pairs, first[static_cast<std::size_t>(rank)],
@@ -596,8 +656,9 @@ int main(int argc, char** argv)
     // Every rank parses the same command line and comes to the same result;
     // rank 0 alone speaks.
     cellplot::Options options;
-    const std::optional<int> done = cellplot::take_command_line(
-        argc, argv, cellplot::program, cellplot::mpi_usage_text, rank == 0, options);
+    const std::optional<int> done =
+        cellplot::take_command_line(argc, argv, cellplot::program, cellplot::mpi_usage_text,
+                                    rank == 0, options, cellplot::style_refusal);
     int status = done ? *done : -1;
     if (status < 0) {
         cellplot::stop_on_interrupt(cellplot::program);

@@ -75,9 +75,9 @@ std::string series_text(const std::vector<std::int32_t>& outnums)
 
 }  // namespace
 
-SeriesKind series_kind(const OutputStyle&)
+SeriesKind series_kind(const OutputStyle& style)
 {
-    return SeriesKind::pvd;  // both VTK XML formats write .pvtu masters
+    return style.format == Format::vtkhdf ? SeriesKind::hdf : SeriesKind::pvd;
 }
 
 const char* collection_file_name(SeriesKind kind)
@@ -88,7 +88,7 @@ const char* collection_file_name(SeriesKind kind)
 std::string listed_file_name(SeriesKind kind, std::int32_t outnum)
 {
     switch (kind) {
-    case SeriesKind::hdf: return "pview" + zero_padded(outnum, 4) + ".hdf";
+    case SeriesKind::hdf: return hdf_file_name(outnum);
     case SeriesKind::pvd: break;
     }
     return master_file_name(outnum);

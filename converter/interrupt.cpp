@@ -18,6 +18,8 @@ volatile std::sig_atomic_t progress_shown = 0;
 volatile std::sig_atomic_t quiet = 0;
 void (*volatile say_first)() = nullptr;
 void (*volatile say_more)() = nullptr;
+const char* volatile temporary_name = nullptr;  // set before final_name is
+const char* volatile final_name = nullptr;
 const char* program_name = "cellplot";
 
 void say(const char* text)
@@ -32,7 +34,7 @@ void say(const char* text)
     }
 }
 
-// Only async-signal-safe calls: write and _exit.
+// Only async-signal-safe calls: write, unlink and _exit.
 extern "C" void on_signal(int signal)
 {
     if (quiet)
@@ -42,7 +44,15 @@ extern "C" void on_signal(int signal)
     if (progress_shown)
         say("\r\x1b[K");
     const int n = open_count;
-    if (n > 0 && n <= max_open) {
+    const char* temporary = temporary_name;
+    const char* final_path = final_name;
+    if (temporary && final_path) {
+        ::unlink(temporary);
+        say(program_name);
+        say(": ");
+        say(final_path);
+        say(": interrupted; the incomplete file was removed\n");
+    } else if (n > 0 && n <= max_open) {
         say(program_name);
         say(": ");
         say(open_names[n - 1]);
@@ -120,6 +130,18 @@ void note_closed(const char* name)
     const int n = open_count;
     if (n > 0 && open_names[n - 1] == name)
         open_count = n - 1;
+}
+
+void note_temporary(const char* temporary, const char* final_path)
+{
+    temporary_name = temporary;
+    final_name = final_path;  // last: the pair counts once both are in place
+}
+
+void note_temporary_gone()
+{
+    final_name = nullptr;
+    temporary_name = nullptr;
 }
 
 void note_progress_shown(bool shown)

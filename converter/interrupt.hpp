@@ -2,8 +2,10 @@
 // line if one is shown, prints one line naming the output file being written
 // (the innermost one open: a piece file, else the master, else the
 // collection) and saying that it is incomplete, and exits with status 128 +
-// the signal's number.  It flushes nothing and removes nothing: every other
-// file stays as it is, and the master holds every line added so far.
+// the signal's number.  It flushes nothing and removes nothing but a file
+// being written under a temporary name (note_temporary), which it unlinks
+// and names by its final name: every other file stays as it is, and the
+// master holds every line added so far.
 //
 // A signal that the program was started with ignored (nohup, a script's
 // background job) stays ignored, as shells expect.  SIGXFSZ is ignored, so
@@ -46,6 +48,12 @@ void quiet_interrupts();
 // name must stay valid until the matching note_closed.
 void note_open(const char* name);
 void note_closed(const char* name);
+
+// An output written under a temporary name until it is complete: the handler
+// removes the temporary file and its line names final_name.  Both must stay
+// valid until note_temporary_gone.
+void note_temporary(const char* temporary, const char* final_name);
+void note_temporary_gone();
 
 // Whether the progress line is on the terminal now (the handler clears it).
 void note_progress_shown(bool shown);

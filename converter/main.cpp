@@ -1,8 +1,9 @@
 // cellplot: converts the result files of one output of the solver, or of
-// several, into VTK XML parallel unstructured-grid data sets, and lists
-// several in a collection file.
+// several, into VTK data sets (XML files, or one VTKHDF file per output), and
+// lists several in a collection file.
 
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "file_names.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
+#include "output_writer.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
 
@@ -29,7 +31,8 @@ void run(const Options& options, ProgressLine& progress)
         job.settings.outnum = plan.outnums[k];
         progress.start_output(job.settings.outnum, k + 1, plan.outnums.size());
         require_piece0(job, !options.outputs.empty());
-        convert_output(job, work, &progress);
+        const std::unique_ptr<OutputWriter> writer = make_output_writer(job);
+        convert_output(job, work, *writer, &progress);
         if (plan.collection)
             plan.collection->add(job.settings.outnum);
     }
@@ -43,7 +46,8 @@ void run(const Options& options, ProgressLine& progress)
 int main(int argc, char** argv)
 {
     cellplot::Options options;
-    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options))
+    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options,
+                                                cellplot::style_refusal))
         return *done;
     cellplot::stop_on_interrupt("cellplot");
     cellplot::ProgressLine progress("cellplot", cellplot::progress_shown(options.progress));

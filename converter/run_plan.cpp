@@ -61,9 +61,14 @@ void refuse_existing_outputs(const Job& job, const std::vector<std::string>& nam
     const std::string listing = collection_file_name(series_kind(job.style));
     if (collection && std::binary_search(names.begin(), names.end(), listing))
         fail(in_dir(job.dir, listing), already_exists);
-    for (std::int32_t outnum : outnums)
-        if (auto name = output_file_present(names, outnum))
+    for (std::int32_t outnum : outnums) {
+        if (job.style.format == Format::vtkhdf) {
+            if (std::binary_search(names.begin(), names.end(), hdf_file_name(outnum)))
+                fail(in_dir(job.dir, hdf_file_name(outnum)), already_exists);
+        } else if (auto name = output_file_present(names, outnum)) {
             fail(in_dir(job.dir, *name), already_exists);
+        }
+    }
 }
 
 Plan plan_run(const Options& options, const Job& job, const std::vector<std::string>& names)

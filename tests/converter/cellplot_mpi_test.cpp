@@ -205,7 +205,8 @@ TEST(cellplot_mpi, a_bad_command_line_ends_every_process_with_status_2)
     write_output(dir, outputs[1], false);
     const ScratchDir::Result m = run_mpi(dir, "--output 4 --format=gzip");
     EXPECT_EQ(m.status, 2);
-    EXPECT_EQ(m.err.rfind("cellplot-mpi: --format: 'gzip' is not one of ascii or binary", 0), 0u)
+    EXPECT_EQ(
+        m.err.rfind("cellplot-mpi: --format: 'gzip' is not one of ascii, binary or vtkhdf", 0), 0u)
         << m.err;
     EXPECT_EQ(m.err.find("cellplot-mpi: --format", 10), std::string::npos) << "said twice";
     EXPECT_FALSE(dir.exists("pview0004.pvtu"));

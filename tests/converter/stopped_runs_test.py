@@ -5,6 +5,7 @@ same directory is refused while the first one's files stay intact.
 Run by CTest as
     python3 stopped_runs_test.py CELLPLOT MAKE_RESULTS
 """
+import json
 import os
 import resource
 import signal
@@ -50,9 +51,23 @@ def opens_in_vtk(path):
     return reader.GetErrorCode() == 0 and reader.GetOutput().GetNumberOfCells() > 0
 
 
-def listed(folder):
-    """The output numbers that pview.pvd lists (None when there is none),
-    after checking that each listed master opens in VTK."""
+def listed(folder, fmt="ascii"):
+    """The output numbers that the collection lists (None when there is
+    none), after checking that each listed file opens in VTK: pview.pvd of
+    .pvtu masters, or pview.hdf.series of .hdf files."""
+    if fmt == "vtkhdf":
+        path = os.path.join(folder, "pview.hdf.series")
+        if not os.path.exists(path):
+            return None
+        with open(path) as f:
+            series = json.load(f)  # fails on a file that is not whole
+        assert series["file-series-version"] == "1.0", series
+        for entry in series["files"]:
+            reader = vtk.vtkHDFReader()
+            reader.SetFileName(os.path.join(folder, entry["name"]))
+            reader.Update()
+            assert reader.GetOutput().GetNumberOfCells() > 0, entry
+        return [entry["time"] for entry in series["files"]]
     pvd = os.path.join(folder, "pview.pvd")
     if not os.path.exists(pvd):
         return None
@@ -78,26 +93,40 @@ def file_size_limit(limit):
     return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
 
 
+def formats():
+    """The output formats of this build: vtkhdf only where HDF5 was found."""
+    probe = subprocess.run([CELLPLOT, "--format=vtkhdf", "--help"], capture_output=True)
+    return ("ascii", "binary") + (("vtkhdf",) if probe.returncode == 0 else ())
+
+
 def check_file_size_limit():
     """A file-size limit, as batch systems set, met in the second output:
     one line and status 1 in each format, the first output listed, and
     --update then converts the second again."""
-    for fmt in ("ascii", "binary"):
+    for fmt in formats():
         with tempfile.TemporaryDirectory() as folder:
             make_results(folder, "--pieces", "2", "--level", "2", "--outnum", "1")
-            make_results(folder, "--pieces", "2", "--cells", "40000", "--species", "0",
+            make_results(folder, "--pieces", "2", "--cells", "100000", "--species", "0",
                          "--outnum", "2")
             failed = run(folder, "--outputs=1,2", "--format=" + fmt,
-                         preexec_fn=file_size_limit(1_000_000))
+                         preexec_fn=file_size_limit(6_000_000))
             assert failed.returncode == 1, (fmt, failed)
-            assert failed.stderr == "cellplot: view0000000002.vtu: cannot write: File too large\n", \
-                (fmt, failed.stderr)
-            assert listed(folder) == [1], fmt
-            assert masters_complete(folder) == [1], fmt
+            if fmt == "vtkhdf":
+                # Written under a temporary name, removed, named by its final name.
+                assert failed.stderr.startswith("cellplot: pview0002.hdf: cannot write: ") and \
+                    failed.stderr.count("\n") == 1, failed.stderr
+                assert sorted(n for n in os.listdir(folder) if ".hdf" in n) == [
+                    "pview.hdf.series", "pview0001.hdf"]
+            else:
+                assert failed.stderr == \
+                    "cellplot: view0000000002.vtu: cannot write: File too large\n", \
+                    (fmt, failed.stderr)
+                assert masters_complete(folder) == [1], fmt
+            assert listed(folder, fmt) == [1], fmt
 
             done = run(folder, "--outputs=all", "--update", "--format=" + fmt)
             assert done.returncode == 0 and done.stderr == "", (fmt, done)
-            assert listed(folder) == [1, 2], fmt
+            assert listed(folder, fmt) == [1, 2], fmt
 
 
 def check_failed_first_output():
