@@ -5,8 +5,9 @@
 // cellplot, so it holds the same bytes whatever the number of processes.
 //
 // The steps: every rank parses the same command line; rank 0 takes the
-// directory's lock, reads the control file, refuses outputs already there, reads the header of piece 0
-// of each output and spreads what the pieces need; the ranks look up the
+// directory's lock, reads the control file, refuses outputs already there,
+// reads the header of piece 0 of each output and spreads what the pieces
+// need; the ranks look up the
 // sizes of their share of the result files and gather them, so that a
 // missing piece stops the job before any file is written and the work is
 // shared by size; each rank converts its pairs, until it or another meets a
@@ -57,11 +58,13 @@ constexpr const char* mpi_usage_text =
     "\n"
     "Converts what cellplot converts, sharing the pieces among the P processes of an\n"
     "MPI job by the size of their result files; every file it writes holds the bytes\n"
-    "that cellplot writes with the same options.  Process 0 writes the master files\n"
-    "and pview.pvd once every piece is written.  Existing outputs and missing result\n"
-    "files are refused before anything is written; any other failure prints\n"
-    "\"cellplot-mpi: FILE: CAUSE\" and ends every process with status 1.  The progress\n"
-    "line follows process 0's pieces.  The manual page cellplot-mpi(1) says more.\n"
+    "that cellplot writes with the same options.  Process 0 holds DIR's lock, and\n"
+    "writes the master files and pview.pvd once the pieces are written.  Existing\n"
+    "outputs and missing result files are refused before anything is written; any\n"
+    "other failure prints one line \"cellplot-mpi: FILE: CAUSE\" from the process that\n"
+    "met it, stops the others before their next piece and ends with status 1.  The\n"
+    "progress line follows process 0's pieces.  The manual page cellplot-mpi(1) says\n"
+    "more.\n"
     "The options are cellplot's:\n"
     "\n";
 
@@ -446,7 +449,7 @@ public:
     }
 
 private:
-    static constexpr int tag = 25017;
+    static constexpr int tag = 7411;  // any tag no other message of the job uses
     int nprocs_, rank_;
     int from_ = -1;
     bool arrived_ = false;
