@@ -63,8 +63,9 @@ constexpr const char* mpi_usage_text =
     "outputs and missing result files are refused before anything is written; any\n"
     "other failure prints one line \"cellplot-mpi: FILE: CAUSE\" from the process that\n"
     "met it, stops the others before their next piece and ends with status 1.  The\n"
-    "progress line follows process 0's pieces.  The manual page cellplot-mpi(1) says\n"
-    "more.\n"
+    "progress line follows process 0's pieces.  With --format=vtkhdf every process\n"
+    "writes its pieces into each output's one file through parallel HDF5, with\n"
+    "collective writes.  The manual page cellplot-mpi(1) says more.\n"
     "The options are cellplot's:\n"
     "\n";
 

@@ -1,6 +1,7 @@
 // The output formats as peers.  Every format fills this one small interface,
-// and the code that drives a conversion (cellplot, cellplot-mpi, the fuzz
-// targets) never asks which format it drives.  An output is written as
+// and the code that drives a conversion (cellplot, cellplot-mpi) asks a
+// format only how its pieces travel, never which format it is.  An output is
+// written as
 //   start(context)                 once, from the context made from piece 0
 //   write_piece(k, piece, mesh)    once per piece, the piece prepared
 //   pieces_done(k)                 pieces 0..k are written, in piece order
