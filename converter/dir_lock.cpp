@@ -21,7 +21,11 @@ DirLock::DirLock(const std::string& dir)
         if (error == EWOULDBLOCK) {
             ::close(fd_);
             fd_ = -1;
-            fail(dir, "another cellplot run is converting in this directory; wait for it to end");
+            // "." alone would not tell which directory; say where it is.
+            char here[4096];
+            const bool named = dir != "." || ::getcwd(here, sizeof here) == nullptr;
+            fail(named ? dir : std::string(here),
+                 "another cellplot run is converting in this directory; wait for it to end");
         }
         break;  // ENOLCK, EOPNOTSUPP...: a file system without locks
     }
