@@ -6,6 +6,12 @@ time against dd writing as many bytes, size, and the seconds VTK's XML
 reader (Debian's python3-vtk9) takes to load each.
 
     python3 bench/cellplot_bench.py BUILD_DIR [--cells N] [--no-legacy] [--no-formats]
+                                              [--vtkhdf | --vtkhdf-only]
+
+--vtkhdf adds VTKHDF against the XML binary format with the same options,
+on that piece and on an output of 8 pieces of an eighth of its cells each:
+write time (wall and CPU), size, and the load time of VTK's vtkHDFReader
+against vtkXMLPUnstructuredGridReader on the .pvtu.
 
 BUILD_DIR is a build configured with -DCELLKEYS_BENCH=ON.  The work folder
 is on /dev/shm when it exists, so that disk write-back does not blur the
@@ -20,14 +26,17 @@ import tempfile
 import time
 
 
-def timed(args, cwd):
-    """Runs args; returns (seconds, peak RSS in MiB)."""
+def timed(args, cwd, cpu=False):
+    """Runs args; returns (seconds, peak RSS in MiB), or with cpu
+    (seconds, peak RSS, user + system CPU seconds)."""
     t0 = time.perf_counter()
     child = subprocess.Popen(args, cwd=cwd, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(child.pid, 0)
     seconds = time.perf_counter() - t0
     if status != 0:
         sys.exit(f"{args[0]} failed with status {status}")
+    if cpu:
+        return seconds, usage.ru_maxrss / 1024.0, usage.ru_utime + usage.ru_stime
     return seconds, usage.ru_maxrss / 1024.0
 
 
@@ -49,6 +58,66 @@ seconds = time.perf_counter() - t0
 assert reader.GetOutput().GetNumberOfCells() > 0
 print(seconds)
 """
+
+
+LOAD = """
+import sys, time, vtk
+reader = vtk.vtkHDFReader() if sys.argv[1].endswith(".hdf") else vtk.vtkXMLPUnstructuredGridReader()
+reader.SetFileName(sys.argv[1])
+t0 = time.perf_counter()
+reader.Update()
+seconds = time.perf_counter() - t0
+assert reader.GetOutput().GetNumberOfCells() > 0
+print(seconds)
+"""
+
+
+def vtkhdf(cellplot, make_results, work, cells, runs):
+    """VTKHDF beside the XML binary format with the same options, on one
+    piece of cells cells and on 8 pieces of cells / 8 each: best wall and CPU
+    time of runs, bytes, and the best load time of VTK's readers."""
+    print(f"\nVTKHDF against XML binary, same options (best of {runs}; CPU = user + system):")
+    print(f"  {'output':<22} {'options':<16} {'format':<7} {'run s':>6} {'CPU s':>6}"
+          f" {'MB':>5} {'load s':>7} {'x binary run':>12} {'x CPU':>6} {'x size':>6} {'x load':>6}")
+    for npieces in (1, 8):
+        folder = os.path.join(work, f"vtkhdf-{npieces}")
+        os.mkdir(folder)
+        subprocess.run([make_results, "--pieces", str(npieces), "--cells",
+                        str(cells // npieces), "--species", "18", "--binary"],
+                       cwd=folder, check=True, stdout=subprocess.DEVNULL)
+        with open(os.path.join(folder, "contview.dat"), "w") as f:
+            f.write("\n" * 6 + "0\n\n\n0\n")
+
+        def clean():
+            for name in os.listdir(folder):
+                if name.endswith((".vtu", ".pvtu", ".hdf")):
+                    os.remove(os.path.join(folder, name))
+        what = f"{npieces} x {cells // npieces} cells"
+        for label, options in (("double", []), ("single", ["--precision=single"]),
+                               ("zlib", ["--compress=zlib"])):
+            row = {}
+            for fmt, output in (("binary", "pview0000.pvtu"), ("vtkhdf", "pview0000.hdf")):
+                best = (1e30, 0.0, 1e30)
+                for _ in range(runs):
+                    clean()
+                    t = timed([cellplot, f"--format={fmt}", *options], folder, cpu=True)
+                    best = (min(best[0], t[0]), 0.0, min(best[2], t[2]))
+                size = sum(os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder)
+                           if n.endswith((".vtu", ".pvtu", ".hdf")))
+                loads = []
+                for _ in range(runs):
+                    load = subprocess.run(["/usr/bin/python3", "-c", LOAD,
+                                           os.path.join(folder, output)],
+                                          capture_output=True, text=True)
+                    loads.append(float(load.stdout) if load.returncode == 0 else float("nan"))
+                row[fmt] = (best[0], best[2], size, min(loads))
+            for fmt in ("binary", "vtkhdf"):
+                run_s, cpu_s, size, load_s = row[fmt]
+                b = row["binary"]
+                print(f"  {what:<22} {label:<16} {fmt:<7} {run_s:6.3f} {cpu_s:6.3f}"
+                      f" {size / 1e6:5.0f} {load_s:7.3f} {run_s / b[0]:12.2f} {cpu_s / b[1]:6.2f}"
+                      f" {size / b[2]:6.3f} {load_s / b[3]:6.2f}")
+        shutil.rmtree(folder)
 
 
 def formats(cellplot, folder, runs, clean):
@@ -99,6 +168,8 @@ def main():
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--no-legacy", action="store_true")
     ap.add_argument("--no-formats", action="store_true")
+    ap.add_argument("--vtkhdf", action="store_true")
+    ap.add_argument("--vtkhdf-only", action="store_true")
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     cellplot = os.path.join(build, "converter", "cellplot")
@@ -108,6 +179,9 @@ def main():
     base = "/dev/shm" if os.path.isdir("/dev/shm") else None
     work = tempfile.mkdtemp(prefix="cellplot-bench-", dir=base)
     try:
+        if a.vtkhdf_only:
+            vtkhdf(cellplot, make_results, work, a.cells, a.runs)
+            return
         binary_dir = os.path.join(work, "binary")
         text_dir = os.path.join(work, "text")
         os.mkdir(binary_dir)
@@ -159,6 +233,8 @@ def main():
                   f"  (cellplot {legacy_s / run_s:.1f} x faster; same bytes: {same})")
         if not a.no_formats:
             formats(cellplot, binary_dir, a.runs, clean(binary_dir))
+        if a.vtkhdf:
+            vtkhdf(cellplot, make_results, work, a.cells, a.runs)
     finally:
         shutil.rmtree(work)
 

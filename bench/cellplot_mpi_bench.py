@@ -5,6 +5,12 @@ the speed-up of 2 processes over 1, with and without mpiexec's own start
 and end (measured alone, as cellplot-mpi --version).
 
     python3 bench/cellplot_mpi_bench.py BUILD_DIR [--cells N] [--pieces P] [--runs R]
+                                              [--vtkhdf]
+
+--vtkhdf measures instead, on binary input, one VTKHDF file written by all
+processes together: cellplot --format=vtkhdf, cellplot-mpi --format=vtkhdf
+at P = 1 and 2 and cellplot-mpi --format=binary at the same P, on P pieces
+and on twice as many.
 
 BUILD_DIR is a build with MPI found (it has converter/cellplot-mpi).  The
 work folder is on /dev/shm when it exists, so that disk write-back does not
@@ -32,7 +38,7 @@ def timed(args, cwd):
 
 def clean(folder):
     for name in os.listdir(folder):
-        if name.endswith((".vtu", ".pvtu")):
+        if name.endswith((".vtu", ".pvtu", ".hdf")):
             os.remove(os.path.join(folder, name))
 
 
@@ -44,6 +50,31 @@ def best_of(runs, args, cwd):
     return best
 
 
+def vtkhdf(a, cellplot, mpi, mpiexec, make_results, work, start):
+    """One VTKHDF file by all processes against cellplot and against
+    cellplot-mpi's piece files, side by side."""
+    print("speed-up: P=1 / P=2 of the same format; without start: less mpiexec's start and end")
+    print(f"{'pieces':>6} {'format':7} {'out MB':>7} {'cellplot':>9} {'mpi P=1':>8} {'mpi P=2':>8}"
+          f" {'speed-up':>9} {'without start':>14}")
+    for npieces in (a.pieces, 2 * a.pieces):
+        folder = os.path.join(work, f"vtkhdf-{npieces}")
+        os.mkdir(folder)
+        subprocess.run([make_results, "--pieces", str(npieces), "--cells", str(a.cells),
+                        "--species", str(a.species), "--binary"], cwd=folder, check=True,
+                       stdout=subprocess.DEVNULL)
+        for fmt in ("vtkhdf", "binary"):
+            opts = ["--encoding", "binary", "--format", fmt]
+            serial = best_of(a.runs, [cellplot] + opts, folder)
+            out_mb = sum(os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder)
+                         if n.endswith((".vtu", ".pvtu", ".hdf"))) / 1e6
+            per_p = {p: best_of(a.runs, [mpiexec, "-n", str(p), "--oversubscribe", mpi] + opts,
+                                folder) for p in (1, 2)}
+            bare = {p: max(per_p[p] - start[p], 1e-3) for p in (1, 2)}
+            print(f"{npieces:6} {fmt:7} {out_mb:7.0f} {serial:8.2f}s {per_p[1]:7.2f}s"
+                  f" {per_p[2]:7.2f}s {per_p[1] / per_p[2]:8.2f}x {bare[1] / bare[2]:13.2f}x")
+        shutil.rmtree(folder)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
@@ -51,6 +82,7 @@ def main():
     ap.add_argument("--pieces", type=int, default=8)
     ap.add_argument("--species", type=int, default=3)
     ap.add_argument("--runs", type=int, default=3)
+    ap.add_argument("--vtkhdf", action="store_true")
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     cellplot = os.path.join(build, "converter", "cellplot")
@@ -65,6 +97,9 @@ def main():
         print(f"one output: {a.pieces} pieces of {a.cells} cells, {a.species} species;"
               f" best of {a.runs}; {os.cpu_count()} cores; mpiexec start and end alone:"
               f" {start[1]:.2f} s (P=1), {start[2]:.2f} s (P=2)")
+        if a.vtkhdf:
+            vtkhdf(a, cellplot, mpi, mpiexec, make_results, work, start)
+            return
         # What the machine gives two processes at all: cellplot on half the
         # pieces alone, then two cellplots at once on two such halves.
         halves = os.path.join(work, "halves")

@@ -85,26 +85,20 @@ void put_velocity(AppendedData& data, const Piece& piece, std::int32_t n)
     });
 }
 
+// Each point's coordinates, from the corner that first used it; the "cells"
+// of put_cells are points here.
 template <class T>
-void put_points(AppendedData& data, const Cells& cells, std::int32_t n, const CellShape& shape)
+void put_points(AppendedData& data, const Mesh& mesh)
 {
-    put_cells(data, n, 24 * sizeof(T), [&](char* p, std::int32_t k) {
-        const double* c = cells.corners.get() + 6 * std::size_t(k);
-        const T box[6] = {static_cast<T>(c[0]), static_cast<T>(c[1]), static_cast<T>(c[2]),
-                          static_cast<T>(c[3]), static_cast<T>(c[4]), static_cast<T>(c[5])};
-        for (int corner = 0; corner < 8; ++corner) {
-            const int v = shape.voxel_corner[corner];
-            p = store(p, box[0 + (v & 1)]);
-            p = store(p, box[2 + ((v >> 1) & 1)]);
-            p = store(p, box[4 + ((v >> 2) & 1)]);
-        }
-        return p;
+    put_cells(data, mesh.npoints, 3 * sizeof(T), [&](char* p, std::int32_t k) {
+        p = store(p, static_cast<T>(mesh.coordinate(k, 0)));
+        p = store(p, static_cast<T>(mesh.coordinate(k, 1)));
+        return store(p, static_cast<T>(mesh.coordinate(k, 2)));
     });
 }
 
 // per_cell Int32 values per cell, counting from first in steps of step: the
-// connectivity (corner c of cell i is point 8i + c) and the offsets (the end
-// of each cell's corners, 8(i + 1)).
+// offsets (the end of each cell's corners, 8(i + 1)).
 void put_counts(AppendedData& data, std::int32_t n, int per_cell, std::int32_t first,
                 std::int32_t step)
 {
@@ -125,15 +119,27 @@ void put_types(AppendedData& data, std::int32_t n, std::uint8_t type)
     });
 }
 
+// The refinement level of each cell, as UInt8 (the cell-size table holds
+// levels far below 256).
+void put_levels(AppendedData& data, const Piece& piece, std::int32_t n)
+{
+    const std::int32_t* level = piece.nlevel.get();
+    put_cells(data, n, 1, [&](char* p, std::int32_t k) {
+        *p = static_cast<char>(static_cast<std::uint8_t>(level[k]));
+        return p + 1;
+    });
+}
+
 }  // namespace
 
-void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
+void write_appended_piece(OutFile& out, const Piece& piece, const Mesh& mesh,
                           const SpeciesNames& names, const OutputStyle& style)
 {
     const std::int32_t n = std::max<std::int32_t>(piece.header.ncells, 0);
     const std::int32_t nspecies = std::clamp(piece.header.nspecies, 0, max_species);
     const std::uint64_t cells64 = static_cast<std::uint64_t>(n);
-    const CellShape& shape = cell_shape(style.cell_type);
+    const std::uint64_t points64 = static_cast<std::uint64_t>(n > 0 ? mesh.npoints : 0);
+    const CellShape& shape = mesh.shape;
     const bool single = style.precision == Precision::float32;
     const std::uint64_t real = single ? sizeof(float) : sizeof(double);
     const std::string type = std::string("type=\"") + vtk_real_type(style) + "\"";
@@ -142,16 +148,20 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
             ">\n"
             "  <UnstructuredGrid>\n"
             "    <Piece NumberOfPoints=\"" +
-            std::to_string(8 * cells64) + "\" NumberOfCells=\"" + std::to_string(cells64) +
+            std::to_string(points64) + "\" NumberOfCells=\"" + std::to_string(cells64) +
             "\">\n"
             "      <CellData Vectors=\"Velocity\" Scalars=\"Density\">\n");
-    std::uint64_t slot[4 + 5 + max_species];
+    std::uint64_t slot[4 + 7 + max_species];
     int nslots = 0;
     slot[nslots++] = declare(out, type + " Name=\"Velocity\" NumberOfComponents=\"3\"");
     for (const char* name : {"Density", "Energy", "Temperature", "Pressure"})
         slot[nslots++] = declare(out, type + " Name=\"" + name + "\"");
     for (std::int32_t j = 0; j < nspecies; ++j)
         slot[nslots++] = declare(out, type + " Name=\"" + names.name[j] + "\"");
+    if (style.cell_arrays.level)
+        slot[nslots++] = declare(out, "type=\"UInt8\" Name=\"Level\"");
+    if (style.cell_arrays.piece)
+        slot[nslots++] = declare(out, "type=\"Int32\" Name=\"Piece\"");
     out.put("      </CellData>\n      <Points>\n");
     slot[nslots++] = declare(out, type + " NumberOfComponents=\"3\"");
     out.put("      </Points>\n      <Cells>\n");
@@ -184,12 +194,18 @@ void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
                             const double* v = piece.species(j);
                             single ? put_reals<float>(d, v, n) : put_reals<double>(d, v, n);
                         }});
-    jobs.push_back({24 * real * cells64, [&](AppendedData& d) {
-                        single ? put_points<float>(d, cells, n, shape)
-                               : put_points<double>(d, cells, n, shape);
+    if (style.cell_arrays.level)
+        jobs.push_back({cells64, [&](AppendedData& d) { put_levels(d, piece, n); }});
+    if (style.cell_arrays.piece)
+        jobs.push_back({sizeof(std::int32_t) * cells64,
+                        [&](AppendedData& d) { put_counts(d, n, 1, piece.number, 0); }});
+    jobs.push_back({3 * real * points64, [&](AppendedData& d) {
+                        single ? put_points<float>(d, mesh) : put_points<double>(d, mesh);
                     }});
-    jobs.push_back(
-        {8 * sizeof(std::int32_t) * cells64, [&](AppendedData& d) { put_counts(d, n, 8, 0, 1); }});
+    // Int32 words as they lie in memory (little-endian, as declared).
+    jobs.push_back({8 * sizeof(std::int32_t) * cells64, [&](AppendedData& d) {
+                        d.write(mesh.connectivity.get(), 8 * sizeof(std::int32_t) * cells64);
+                    }});
     jobs.push_back(
         {sizeof(std::int32_t) * cells64, [&](AppendedData& d) { put_counts(d, n, 1, 8, 8); }});
     jobs.push_back({cells64, [&](AppendedData& d) { put_types(d, n, shape.vtk_type); }});

@@ -8,6 +8,7 @@
 #include "fields.hpp"
 #include "file_names.hpp"
 #include "input.hpp"
+#include "output_writer.hpp"
 
 namespace cellplot {
 
@@ -29,6 +30,7 @@ std::string piece_path(const Job& job, std::int32_t ipiece)
 void read_piece(const Job& job, std::int32_t ipiece, Piece& piece)
 {
     read_result(result_path(job, ipiece), job.settings.textmode != 0, piece);
+    piece.number = ipiece;
 }
 
 OutputContext make_context(const Header& piece0, const std::string& file)
@@ -40,48 +42,24 @@ OutputContext make_context(const Header& piece0, const std::string& file)
     return context;
 }
 
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file)
 {
+    Piece& piece = *work.piece;
+    Mesh& mesh = *work.mesh;
     const Header& h = piece.header;
     if (h.nspecies > context.names.count)
         fail(file, "holds " + std::to_string(h.nspecies) + " species, more than the " +
                        std::to_string(context.names.count) + " of piece 0");
     if (h.ncells > 0) {
-        build_cells(piece, context.sizes, cells, file);
+        build_cells(piece, context.sizes, mesh.cells, file);
         convert_fields(piece);
     }
+    build_mesh(mesh, *work.merge, h.ncells, points_of(style), cell_shape(style.cell_type),
+               context.sizes.finest());
 }
 
-void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work)
-{
-    prepare_piece(context, *work.piece, *work.cells, result_path(job, ipiece));
-    OutFile out(piece_path(job, ipiece), job.overwrite);
-    write_piece(out, *work.piece, *work.cells, context.names, job.style);
-    out.close();
-}
-
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context)
-{
-    auto master = std::make_unique<OutFile>(master_path(job), job.overwrite);
-    write_master_head(*master, context.names, job.style);
-    master->flush();
-    return master;
-}
-
-void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece)
-{
-    write_master_piece(master, ipiece, job.settings.outnum);
-    master.flush();
-}
-
-void finish_master(OutFile& master)
-{
-    write_master_tail(master);
-}
-
-void require_piece0(const Job& job)
+void require_piece0(const Job& job, bool listed)
 {
     const std::string path = result_path(job, 0);
     if (file_exists(path))
@@ -89,25 +67,38 @@ void require_piece0(const Job& job)
     const std::vector<std::int32_t> present = outputs_present(list_dir(job.dir));
     if (!present.empty())
         fail(path, "cannot open: " + system_error_text(ENOENT) + "; found outputs " +
-                       number_list_text(present) + "; set line 10 of contview.dat or use --output");
+                       number_list_text(present) +
+                       (listed ? "; choose among them with --outputs"
+                               : "; set line 10 of contview.dat or use --output"));
 }
 
-void convert_output(const Job& job, Workspace& work, ProgressLine* progress)
+void convert_output(const Job& job, Workspace& work, OutputWriter& writer, ProgressLine* progress)
 {
     read_piece(job, 0, *work.piece);
     const OutputContext context = make_context(work.piece->header, result_path(job, 0));
-    const std::unique_ptr<OutFile> master = create_master(job, context);
-    for (std::int32_t ipiece = 0; ipiece < context.npieces; ++ipiece) {
-        if (progress)
-            progress->start_piece(ipiece, context.npieces);
-        if (ipiece > 0)
-            read_piece(job, ipiece, *work.piece);
-        add_master_piece(*master, job, ipiece);
-        convert_piece(job, context, ipiece, work);
-        if (progress)
-            progress->piece_done(work.piece->header.ncells);
+    try {
+        writer.start(context);
+        for (std::int32_t ipiece = 0; ipiece < context.npieces; ++ipiece) {
+            if (progress)
+                progress->start_piece(ipiece, context.npieces);
+            if (ipiece > 0)
+                read_piece(job, ipiece, *work.piece);
+            prepare_piece(context, job.style, work, result_path(job, ipiece));
+            writer.write_piece(context, ipiece, *work.piece, *work.mesh);
+            writer.pieces_done(ipiece);
+            if (progress)
+                progress->piece_done(work.piece->header.ncells);
+        }
+        writer.finish();
+    } catch (Failure& f) {
+        if (const char* removed = writer.abandon())
+            f.cause += f.file == removed ? "; the incomplete file was removed"
+                                         : std::string("; ") + removed + " was not written";
+        throw;
+    } catch (...) {
+        writer.abandon();
+        throw;
     }
-    finish_master(*master);
 }
 
 }  // namespace cellplot

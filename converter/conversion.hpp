@@ -1,8 +1,8 @@
 // The steps of converting one output, shared by cellplot (one output after
 // another) and its MPI twin (the pieces of an output shared over processes).
-// A run reads piece 0 and makes the output's context from it, creates the
-// master file, and then for each piece in turn appends its line to the master
-// and converts it; the master's closing lines end the output.
+// A run reads piece 0 and makes the output's context from it, starts the
+// output's writer, and then for each piece in turn reads and prepares it and
+// hands it to the writer; the writer's finish ends the output.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "geometry.hpp"
+#include "mesh.hpp"
 #include "out_file.hpp"
 #include "output_style.hpp"
 #include "piece.hpp"
@@ -17,6 +18,8 @@
 #include "vtk_writer.hpp"
 
 namespace cellplot {
+
+class OutputWriter;
 
 // One output to convert, fixed before its piece 0 is read.
 struct Job {
@@ -30,7 +33,8 @@ struct Job {
 // every piece.
 struct Workspace {
     std::unique_ptr<Piece> piece = std::make_unique<Piece>();
-    std::unique_ptr<Cells> cells = std::make_unique<Cells>();
+    std::unique_ptr<Mesh> mesh = std::make_unique<Mesh>();
+    std::unique_ptr<MergeTable> merge = std::make_unique<MergeTable>();
 };
 
 // What piece 0 fixes for every piece of an output.
@@ -52,29 +56,22 @@ void read_piece(const Job& job, std::int32_t ipiece, Piece& piece);
 // file in messages.
 OutputContext make_context(const Header& piece0, const std::string& file);
 
-// The in-memory work on a piece that has been read: refuses more species than
-// piece 0 named, builds the cell boxes and converts the fields.
-void prepare_piece(const OutputContext& context, Piece& piece, Cells& cells,
+// The in-memory work on the piece that work holds, once read: refuses more
+// species than piece 0 named, builds the cell boxes and the mesh that style
+// asks for, and converts the fields.
+void prepare_piece(const OutputContext& context, const OutputStyle& style, Workspace& work,
                    const std::string& file);
 
-// Prepares the piece in work (already read from ipiece's result file) and
-// creates, writes and closes its piece file.
-void convert_piece(const Job& job, const OutputContext& context, std::int32_t ipiece,
-                   Workspace& work);
-
-// The master file: created with its head, one line per piece, closing lines.
-// Every line is on disk as soon as it is added, so a run that stops early
-// leaves a master holding everything but its closing lines.
-std::unique_ptr<OutFile> create_master(const Job& job, const OutputContext& context);
-void add_master_piece(OutFile& master, const Job& job, std::int32_t ipiece);
-void finish_master(OutFile& master);
-
 // Refuses an output whose piece-0 result file is missing, naming the outputs
-// whose piece-0 files are in the job's directory (when there are any).
-void require_piece0(const Job& job);
+// whose piece-0 files are in the job's directory (when there are any) and
+// the way to choose one: --outputs when listed (the output came from that
+// list), else the control file or --output.
+void require_piece0(const Job& job, bool listed = false);
 
-// Reads and converts every piece of the job's output, master file included;
-// progress, when given, follows the pieces.
-void convert_output(const Job& job, Workspace& work, ProgressLine* progress = nullptr);
+// Reads and converts every piece of the job's output through writer, which
+// was made for the job; progress, when given, follows the pieces.  After a
+// failure the writer has abandoned the output.
+void convert_output(const Job& job, Workspace& work, OutputWriter& writer,
+                    ProgressLine* progress = nullptr);
 
 }  // namespace cellplot

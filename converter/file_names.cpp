@@ -24,6 +24,11 @@ std::string piece_file_name(std::int32_t ipiece, std::int32_t outnum)
     return "view" + zero_padded(ipiece, 6) + zero_padded(outnum, 4) + ".vtu";
 }
 
+std::string hdf_file_name(std::int32_t outnum)
+{
+    return "pview" + zero_padded(outnum, 4) + ".hdf";
+}
+
 std::string in_dir(const std::string& dir, const std::string& name)
 {
     if (dir == "." || dir.empty())

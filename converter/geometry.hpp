@@ -18,6 +18,10 @@ namespace cellplot {
 struct SizeTable {
     double cellsize[max_level + 1] = {};
     std::int32_t nlevels = 0;  // deepest level tabulated (0 when none below the root)
+
+    // The finest cell size of the output: the one that decides when corners
+    // coincide, the same for every piece.
+    double finest() const { return cellsize[nlevels]; }
 };
 
 // The boxes of a piece: for cell i (0-based), corners[6i..6i+5] hold the low
@@ -28,6 +32,12 @@ struct Cells {
     Storage<double> corners{6 * std::size_t{max_cells}};
     std::int32_t npoints = 0;
 };
+
+// Coordinate a (0 x, 1 y, 2 z) of voxel corner k (0..7) of cell i.
+inline double corner_coordinate(const Cells& cells, std::int32_t i, int k, int a)
+{
+    return cells.corners[6 * std::size_t(i) + std::size_t(2 * a + ((k >> a) & 1))];
+}
 
 // How a cell of the output lists its eight points: the VTK cell type, and
 // for each of its corners in that type's order the voxel corner k above.  A

@@ -1,19 +1,20 @@
 // cellplot: converts the result files of one output of the solver, or of
-// several, into VTK XML parallel unstructured-grid data sets, and lists
-// several in a collection file.
+// several, into VTK data sets (XML files, or one VTKHDF file per output), and
+// lists several in a collection file.
 
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <vector>
 
-#include "collection.hpp"
 #include "conversion.hpp"
 #include "dir_listing.hpp"
+#include "dir_lock.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
+#include "output_writer.hpp"
 #include "progress.hpp"
 #include "run_plan.hpp"
 
@@ -22,34 +23,21 @@ namespace {
 
 void run(const Options& options, ProgressLine& progress)
 {
+    const DirLock lock(options.dir);
     Job job = make_job(options);
-    const std::vector<std::string> names = list_dir(job.dir);
-    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job, names);
-    const bool collection = outnums.size() > 1;
-    if (!job.overwrite)
-        refuse_existing_outputs(job, names, outnums, collection);
-
-    std::unique_ptr<OutFile> pvd;
-    if (collection) {
-        pvd = std::make_unique<OutFile>(in_dir(job.dir, collection_file_name), job.overwrite);
-        write_collection_head(*pvd);
-        pvd->flush();
-    }
+    Plan plan = plan_run(options, job, list_dir(job.dir));
     Workspace work;
-    for (std::size_t k = 0; k < outnums.size(); ++k) {
-        job.settings.outnum = outnums[k];
-        progress.start_output(job.settings.outnum, k + 1, outnums.size());
-        require_piece0(job);
-        convert_output(job, work, &progress);
-        if (pvd) {
-            write_collection_entry(*pvd, job.settings.outnum);
-            pvd->flush();
-        }
+    for (std::size_t k = 0; k < plan.outnums.size(); ++k) {
+        job.settings.outnum = plan.outnums[k];
+        progress.start_output(job.settings.outnum, k + 1, plan.outnums.size());
+        require_piece0(job, !options.outputs.empty());
+        const std::unique_ptr<OutputWriter> writer = make_output_writer(job);
+        convert_output(job, work, *writer, &progress);
+        if (plan.collection)
+            plan.collection->add(job.settings.outnum);
     }
-    if (pvd) {
-        write_collection_tail(*pvd);
-        pvd->close();
-    }
+    if (plan.collection && plan.outnums.empty())
+        plan.collection->write();  // --update with nothing new: the outputs DIR holds
 }
 
 }  // namespace
@@ -58,7 +46,8 @@ void run(const Options& options, ProgressLine& progress)
 int main(int argc, char** argv)
 {
     cellplot::Options options;
-    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options))
+    if (auto done = cellplot::take_command_line(argc, argv, "cellplot", "", true, options,
+                                                cellplot::style_refusal))
         return *done;
     cellplot::stop_on_interrupt("cellplot");
     cellplot::ProgressLine progress("cellplot", cellplot::progress_shown(options.progress));

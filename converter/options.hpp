@@ -22,6 +22,7 @@ struct Options {
     std::optional<std::int32_t> textmode;  // --encoding: 1 text, 0 binary; overrides line 7
     Progress progress = Progress::automatic;
     bool overwrite = false;
+    bool update = false;  // --update: convert only outputs not yet complete; list all complete
 };
 
 enum class Action { convert, help, version };
@@ -43,8 +44,11 @@ const char* usage_text();
 // speak is true, prints the help (preamble first), the version, or one line
 // refusing a bad command line.  Gives the exit status when the program is
 // done (0 after --help or --version, 2 after a refusal), or nothing when it
-// is to convert.
+// is to convert.  refusal, when given, says why the program cannot write the
+// style asked for (nothing when it can), which is then refused as a bad
+// command line.
 std::optional<int> take_command_line(int argc, char** argv, const char* program,
-                                     const char* preamble, bool speak, Options& options);
+                                     const char* preamble, bool speak, Options& options,
+                                     const char* (*refusal)(const OutputStyle&) = nullptr);
 
 }  // namespace cellplot

@@ -33,6 +33,7 @@ struct Header {
 // The storage is set aside once and is only touched as far as a piece needs.
 struct Piece {
     Header header;
+    std::int32_t number = 0;  // the piece (solver process) number, from its file name
     Storage<std::int32_t> nlevel{std::size_t{max_cells}};
     Storage<double> strn12{std::size_t{max_cells}};
     Storage<double> strn13{std::size_t{max_cells}};

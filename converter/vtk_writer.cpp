@@ -179,6 +179,84 @@ void write_velocity(OutFile& out, const Piece& piece)
     }
 }
 
+// A non-negative integer right-aligned in width columns (at most 8 digits
+// fit what it is given here: point numbers, levels, piece numbers).
+char* put_count(char* p, std::int32_t v, int width)
+{
+    char* end = p + width;
+    char* q = end;
+    std::uint32_t u = static_cast<std::uint32_t>(v);
+    do {
+        *--q = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0 && q > p);
+    std::memset(p, ' ', static_cast<std::size_t>(q - p));
+    return end;
+}
+
+// Integers of one cell each, per_line to a line in fields of width.
+template <class Value>
+void write_cell_integers(OutFile& out, std::int32_t n, int per_line, int width, Value value)
+{
+    if (empty_section(out, n))
+        return;
+    for (std::int32_t i = 0; i < n;) {
+        char* p = out.room(static_cast<std::size_t>(per_line * width + 1));
+        for (int k = 0; k < per_line && i < n; ++k, ++i)
+            p = put_count(p, value(i), width);
+        *p++ = '\n';
+        out.advance(p);
+    }
+}
+
+// The optional cell arrays, each declared as in the master.
+void write_optional_arrays(OutFile& out, const Piece& piece, const CellArrays& arrays)
+{
+    const std::int32_t n = piece.header.ncells;
+    if (arrays.level) {
+        out.put("         <DataArray\n           type=\"UInt8\"\n           Name=\"Level\"\n"
+                "           format=\"ascii\"\n         >\n");
+        const std::int32_t* level = piece.nlevel.get();
+        write_cell_integers(out, n, types_per_line, 3, [&](std::int32_t i) { return level[i]; });
+        out.put(end_data_array);
+    }
+    if (arrays.piece) {
+        out.put("         <DataArray\n           type=\"Int32\"\n           Name=\"Piece\"\n"
+                "           format=\"ascii\"\n         >\n");
+        write_cell_integers(out, n, ints_per_line, int_width,
+                            [&](std::int32_t) { return piece.number; });
+        out.put(end_data_array);
+    }
+}
+
+// Shared points, one line each, from the corner that first used them.
+void write_shared_points(OutFile& out, const Mesh& mesh)
+{
+    constexpr int line = 3 * real_width + 1;
+    for (std::int32_t p = 0; p < mesh.npoints; ++p) {
+        char* q = out.room(line);
+        for (int a = 0; a < 3; ++a)
+            q = put_real(q, mesh.coordinate(p, a));
+        *q++ = '\n';
+        out.advance(q);
+    }
+}
+
+// Shared points' connectivity, one line per cell.
+void write_shared_connectivity(OutFile& out, const Mesh& mesh)
+{
+    if (empty_section(out, mesh.ncells))
+        return;
+    const std::int32_t* conn = mesh.connectivity.get();
+    for (std::int32_t i = 0; i < mesh.ncells; ++i, conn += 8) {
+        char* p = out.room(ints_per_line * int_width + 1);
+        for (int c = 0; c < 8; ++c)
+            p = put_count(p, conn[c], int_width);
+        *p++ = '\n';
+        out.advance(p);
+    }
+}
+
 // Each cell's eight points take only its six box coordinates, so each is
 // formatted once and the eight lines are put together from them, in the
 // corner order of shape.
@@ -254,12 +332,13 @@ void write_types(OutFile& out, std::int32_t ncells, const CellShape& shape)
     }
 }
 
-void write_ascii_piece(OutFile& out, const Piece& piece, const Cells& cells,
-                       const SpeciesNames& names, const CellShape& shape)
+void write_ascii_piece(OutFile& out, const Piece& piece, const Mesh& mesh,
+                       const SpeciesNames& names, const OutputStyle& style)
 {
     const Header& h = piece.header;
     const std::int32_t n = h.ncells;
-    const std::int32_t npoints = n > 0 ? cells.npoints : 0;
+    const std::int32_t npoints = n > 0 ? mesh.npoints : 0;
+    const CellShape& shape = mesh.shape;
     out.put(" <VTKFile type=\"UnstructuredGrid\">\n"
             "   <UnstructuredGrid>\n"
             "     <Piece\n");
@@ -282,11 +361,18 @@ void write_ascii_piece(OutFile& out, const Piece& piece, const Cells& cells,
         write_cell_values(out, piece.species(j), n);
         out.put(end_data_array);
     }
+    write_optional_arrays(out, piece, style.cell_arrays);
 
     out.put(piece_points);
-    write_points(out, cells, n, shape);
+    if (mesh.shared)
+        write_shared_points(out, mesh);
+    else
+        write_points(out, mesh.cells, n, shape);
     out.put(piece_connectivity);
-    write_connectivity(out, n);
+    if (mesh.shared)
+        write_shared_connectivity(out, mesh);
+    else
+        write_connectivity(out, n);
     out.put(piece_offsets);
     write_offsets(out, n);
     out.put(piece_types);
@@ -329,6 +415,15 @@ void write_master_head(OutFile& master, const SpeciesNames& names, const OutputS
         master.put("      <PDataArray\n");
         block_end(names.master[j]);
     }
+    // The optional arrays: integers, declared as they are written.
+    const std::string_view optional[2][2] = {{"UInt8", "Level"}, {"Int32", "Piece"}};
+    for (int k = 0; k < 2; ++k) {
+        if (!(k == 0 ? style.cell_arrays.level : style.cell_arrays.piece))
+            continue;
+        master.put("      <PDataArray\n        type=\"" + std::string(optional[k][0]) +
+                   "\"\n        Name=\"" + std::string(optional[k][1]) + "\"\n        " + format +
+                   "      >\n      </PDataArray>\n");
+    }
     master.put(master_points);
     master.put("                  " + type);
     master.put("                  " + format + "      >\n      </PDataArray>\n    </PPoints>\n");
@@ -346,13 +441,13 @@ void write_master_tail(OutFile& master)
     master.close();
 }
 
-void write_piece(OutFile& out, const Piece& piece, const Cells& cells, const SpeciesNames& names,
+void write_piece(OutFile& out, const Piece& piece, const Mesh& mesh, const SpeciesNames& names,
                  const OutputStyle& style)
 {
     if (style.format == Format::binary)
-        write_appended_piece(out, piece, cells, names, style);
+        write_appended_piece(out, piece, mesh, names, style);
     else
-        write_ascii_piece(out, piece, cells, names, cell_shape(style.cell_type));
+        write_ascii_piece(out, piece, mesh, names, style);
 }
 
 }  // namespace cellplot

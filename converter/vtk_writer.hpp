@@ -8,6 +8,7 @@
 
 #include "geometry.hpp"
 #include "limits.hpp"
+#include "mesh.hpp"
 #include "out_file.hpp"
 #include "output_style.hpp"
 #include "piece.hpp"
@@ -25,20 +26,22 @@ struct SpeciesNames {
 };
 SpeciesNames make_species_names(std::int32_t nspecies);
 
-// The master file: its head (cell arrays and points declared with the types
-// and format of style), one line per piece, and the closing lines.
+// The master file: its head (cell arrays, the optional ones included, and
+// points declared with the types and format of style), one line per piece,
+// and the closing lines.
 void write_master_head(OutFile& master, const SpeciesNames& names, const OutputStyle& style);
 void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum);
 void write_master_tail(OutFile& master);
 
 // Writes the whole piece file in style into out, which the caller creates
-// (in its directory, replacing a file only when asked) and closes.
-void write_piece(OutFile& out, const Piece& piece, const Cells& cells, const SpeciesNames& names,
+// (in its directory, replacing a file only when asked) and closes; the points
+// and connectivity are mesh's, built for this piece in this style.
+void write_piece(OutFile& out, const Piece& piece, const Mesh& mesh, const SpeciesNames& names,
                  const OutputStyle& style);
 
 // The piece file's body in the binary style: everything after the file is
 // created, up to and including its last line.
-void write_appended_piece(OutFile& out, const Piece& piece, const Cells& cells,
+void write_appended_piece(OutFile& out, const Piece& piece, const Mesh& mesh,
                           const SpeciesNames& names, const OutputStyle& style);
 
 }  // namespace cellplot

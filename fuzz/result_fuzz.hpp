@@ -17,6 +17,28 @@
 
 namespace cellplot_fuzz {
 
+// What every writer relies on: each cell names eight distinct points, all
+// below npoints and numbered in order of first use, and each point lies at a
+// corner of a cell that uses it first.
+inline void check_mesh(const cellplot::Mesh& mesh, std::int32_t ncells)
+{
+    FUZZ_CHECK(mesh.ncells == (ncells > 0 ? ncells : 0));
+    FUZZ_CHECK(mesh.npoints >= 0 && mesh.npoints <= 8 * mesh.ncells);
+    std::int32_t next = 0;
+    for (std::int32_t i = 0; i < mesh.ncells; ++i)
+        for (int c = 0; c < 8; ++c) {
+            const std::int32_t p = mesh.point_of(i, c);
+            FUZZ_CHECK(p >= 0 && p <= next && p < mesh.npoints);
+            for (int d = 0; d < c; ++d)
+                FUZZ_CHECK(mesh.point_of(i, d) != p);
+            if (p == next) {
+                FUZZ_CHECK(mesh.first_use[std::size_t(p)] == 8 * i + mesh.shape.voxel_corner[c]);
+                ++next;
+            }
+        }
+    FUZZ_CHECK(next == mesh.npoints);
+}
+
 inline int run_result(const std::uint8_t* data, std::size_t size, bool text)
 {
     using namespace cellplot;
@@ -35,8 +57,16 @@ inline int run_result(const std::uint8_t* data, std::size_t size, bool text)
         const auto context = std::make_unique<OutputContext>(make_context(h, file));
         FUZZ_CHECK(context->sizes.nlevels >= 0 && context->sizes.nlevels <= max_level);
         FUZZ_CHECK(context->npieces >= 1);
-        prepare_piece(*context, *work.piece, *work.cells, file);
-        FUZZ_CHECK(h.ncells <= 0 || work.cells->npoints == 8 * h.ncells);
+        // Shared points as the binary format makes them, then per-cell
+        // points of the same boxes.
+        OutputStyle style;
+        style.points = Points::shared;
+        prepare_piece(*context, style, work, file);
+        check_mesh(*work.mesh, h.ncells);
+        build_mesh(*work.mesh, *work.merge, h.ncells, Points::per_cell, voxel_shape,
+                   context->sizes.finest());
+        check_mesh(*work.mesh, h.ncells);
+        FUZZ_CHECK(work.mesh->npoints == 8 * work.mesh->ncells);
     } catch (const Failure&) {
         // Refusing a damaged file is the expected outcome.
     }

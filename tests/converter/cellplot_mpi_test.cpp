@@ -100,6 +100,7 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
         {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
         {true, "--encoding binary --output 3 --format binary --compress zlib"},
         {false, "--outputs 3-4 --overwrite --progress"},  // over earlier files of the outputs
+        {true, "--encoding binary --outputs all --update"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
@@ -129,7 +130,9 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
 }
 
 // Each bad input ends the job with a non-zero status and the very message
-// cellplot gives for it, from whichever rank meets it, and no master file.
+// cellplot gives for it, from whichever rank meets it, as the job's one line
+// (no abort notice, no other rank saying it was interrupted), and no master
+// file.
 TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
 {
     const OutputLayout five = {0, {20, 9, 14, 3, 17}, 3};
@@ -176,6 +179,11 @@ TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
         const ScratchDir::Result m = run_mpi(parallel);
         EXPECT_TRUE(m.status != 0 && m.status != 124) << "status " << m.status;
         EXPECT_NE(m.err.find(message), std::string::npos) << m.err;
+        std::size_t lines = 0;
+        for (std::size_t at = 0; (at = m.err.find("cellplot-mpi: ", at)) != std::string::npos; ++at)
+            lines += at == 0 || m.err[at - 1] == '\n';
+        EXPECT_EQ(lines, 1u) << m.err;
+        EXPECT_EQ(m.err.find("MPI_ABORT"), std::string::npos) << m.err;
 
         const auto after = files_of(parallel);
         if (before.count("pview0000.pvtu"))
@@ -197,7 +205,8 @@ TEST(cellplot_mpi, a_bad_command_line_ends_every_process_with_status_2)
     write_output(dir, outputs[1], false);
     const ScratchDir::Result m = run_mpi(dir, "--output 4 --format=gzip");
     EXPECT_EQ(m.status, 2);
-    EXPECT_EQ(m.err.rfind("cellplot-mpi: --format: 'gzip' is not one of ascii or binary", 0), 0u)
+    EXPECT_EQ(
+        m.err.rfind("cellplot-mpi: --format: 'gzip' is not one of ascii, binary or vtkhdf", 0), 0u)
         << m.err;
     EXPECT_EQ(m.err.find("cellplot-mpi: --format", 10), std::string::npos) << "said twice";
     EXPECT_FALSE(dir.exists("pview0004.pvtu"));

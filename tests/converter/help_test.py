@@ -8,8 +8,9 @@ import sys
 
 CELLPLOT, MAN_PAGE = sys.argv[1], sys.argv[2]
 
-# An option as both texts spell it: "--format=ascii|binary", "--output=N", "-h".
-OPTION = re.compile(r"(?<![\w-])(--?[a-z][a-z-]*(?:=[A-Za-z0-9|]+)?)")
+# An option as both texts spell it: "--format=ascii|binary", "--output=N", "-h",
+# "--cell-arrays=level,piece" (words to choose from, or to list).
+OPTION = re.compile(r"(?<![\w-])(--?[a-z][a-z-]*(?:=[A-Za-z0-9|,-]+)?)")
 
 
 def man_options():
@@ -37,12 +38,12 @@ def help_options():
 
 man, shown = man_options(), help_options()
 assert man == shown, ("only in the manual page", man - shown, "only in --help", shown - man)
-assert len(man) == 13, sorted(man)
+assert len(man) == 16, sorted(man)
 for option in sorted(man):
     name, _, values = option.partition("=")
     # Each value word is taken (with --help, nothing is converted); a
     # placeholder in capitals is not a word.
-    for value in [v for v in values.split("|") if v.islower()] or [None]:
+    for value in [v for v in re.split(r"[|,]", values) if v.islower()] or [None]:
         if value is None:
             args = [name + "=7" if values else name]  # --output=N
         else:

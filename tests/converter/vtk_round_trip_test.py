@@ -1,11 +1,13 @@
-"""Round trips of cellplot's output through VTK's own parallel XML reader,
-and through meshio for the hexahedron output: every format, precision,
-compression and cell type, on 3D, 2D and 1D result files written here (so
-the values are known bit for bit), against a plain model of the conversion.
-Binary output must give back exactly the model's doubles, or their Float32
-rounding, NaN and infinities included; ASCII output the values to five
-digits.  Run by CTest as
-    python3 vtk_round_trip_test.py CELLPLOT
+"""Round trips of cellplot's output through VTK's own readers (the parallel
+XML reader, and vtkHDFReader for VTKHDF), and through meshio for the
+hexahedron XML output: every format, precision, compression and cell type,
+on 3D, 2D and 1D result files written here (so the values are known bit for
+bit), against a plain model of the conversion.  Binary and VTKHDF output
+must give back exactly the model's doubles, or their Float32 rounding, NaN
+and infinities included; ASCII output the values to five digits.  Run by
+CTest as
+    python3 vtk_round_trip_test.py CELLPLOT [--vtkhdf]
+where --vtkhdf adds the VTKHDF runs (a cellplot built with HDF5).
 """
 import itertools
 import os
@@ -136,6 +138,24 @@ def read_vtk(master):
             "types": np.array([grid.GetCellType(i) for i in range(grid.GetNumberOfCells())])}
 
 
+def read_hdf(path):
+    """The file read by VTK's vtkHDFReader, every piece merged into one grid."""
+    reader = vtk.vtkHDFReader()
+    reader.SetFileName(path)
+    reader.Update()
+    grid = reader.GetOutput()
+    data = grid.GetCellData()
+    arrays = {data.GetArrayName(i): data.GetArray(i) for i in range(data.GetNumberOfArrays())}
+    points = grid.GetPoints()
+    cells = grid.GetCells()
+    return {"types_declared": {a.GetDataTypeAsString() for a in arrays.values()},
+            "arrays": {k: vtk_to_numpy(a) for k, a in arrays.items()},
+            "points": vtk_to_numpy(points.GetData()) if points else np.zeros((0, 3)),
+            "connectivity": vtk_to_numpy(cells.GetConnectivityArray()),
+            "offsets": vtk_to_numpy(cells.GetOffsetsArray())[1:],
+            "types": np.array([grid.GetCellType(i) for i in range(grid.GetNumberOfCells())])}
+
+
 def read_meshio(files):
     """The pieces read one by one by meshio and joined as VTK joins them."""
     parts = [meshio.read(f) for f in files]
@@ -221,9 +241,11 @@ def main():
     runs = failed = 0
     styles = [("ascii", "double", "none")] + list(
         itertools.product(["binary"], ["double", "single"], ["none", "zlib", "lz4"]))
+    if "--vtkhdf" in sys.argv[2:]:
+        styles += list(itertools.product(["vtkhdf"], ["double", "single"], ["none", "zlib"]))
     for (label, shape), (fmt, precision, compress), cell_type in itertools.product(
             DATA_SETS.items(), styles, ["voxel", "hexahedron"]):
-        binary = fmt == "binary"
+        binary = fmt != "ascii"
         single = precision == "single"
         pieces = make_pieces(len(label), *shape, wild=binary)
         want = model(pieces, cell_type == "hexahedron")
@@ -232,15 +254,34 @@ def main():
             options += ["--precision", precision, "--compress", compress]
         what = f"{label}: {' '.join(options)}"
         with tempfile.TemporaryDirectory() as folder:
-            master = convert(cellplot, pieces, options, folder)
-            got = read_vtk(master)
-            errors = compare(got, want, binary, single)
-            if got["pieces"] != len(pieces):
+            if fmt == "vtkhdf":
+                # The values against the model, and the points and cells
+                # against those of the binary format with the same options.
+                binary_options = ["--format", "binary", *options[2:]]
+                master = convert(cellplot, pieces, binary_options, folder)
+                twin = read_vtk(master)
+                convert(cellplot, pieces, options, folder)
+                got = read_hdf(os.path.join(folder, "pview0000.hdf"))
+                errors = compare(got, {**twin, "arrays": want["arrays"]}, binary, single)
+                problem = same(got["points"], twin["points"], True, False)
+                if problem:
+                    errors.append(f"points differ from the binary format's: {problem}")
+                for name in os.listdir(folder):
+                    if name.endswith((".vtu", ".pvtu")):
+                        os.remove(os.path.join(folder, name))
+            else:
+                master = convert(cellplot, pieces, options, folder)
+                got = read_vtk(master)
+                errors = compare(got, want, binary, single)
+            if fmt != "vtkhdf" and got["pieces"] != len(pieces):
                 errors.append(f"{got['pieces']} pieces")
+            if fmt == "vtkhdf" and any(n.startswith("pview0000.hdf.") or n.endswith("vtu")
+                                       for n in os.listdir(folder)):
+                errors.append(f"files other than the .hdf: {sorted(os.listdir(folder))}")
             if binary and got["types_declared"] != {"float" if single else "double"}:
                 errors.append(f"arrays read as {got['types_declared']}")
             # meshio reads neither voxels nor LZ4 blocks.
-            if cell_type == "hexahedron" and compress != "lz4":
+            if cell_type == "hexahedron" and compress != "lz4" and fmt != "vtkhdf":
                 files = [os.path.join(folder, f"view{ip:06d}0000.vtu")
                          for ip, p in enumerate(pieces) if p["level"]]
                 errors += ["meshio: " + e
