@@ -8,8 +8,8 @@
 using namespace cellkeys::detail;
 
 // Each key is decoded once into a 64-bit sort value whose unsigned order is
-// path order, and the values are sorted by a stable least-significant-digit
-// radix sort, carrying each key's slot along.  Value bits, high to low:
+// path order, and the values are sorted with each key's slot carried along.
+// Value bits, high to low:
 //
 //   61..8  the digits of levels 1 to 18 as stored, level 1 highest;
 //   7..0   a tail that breaks ties on the digits: level + 64 for a level
@@ -20,20 +20,28 @@ using namespace cellkeys::detail;
 //          key of levels up to 18 with the same digits and among themselves
 //          keep ck_collate's order.
 //
-// Digits of 11 bits take six passes over the 62 bits; a pass whose digit is
-// the same for every key moves nothing and is skipped.  The counts of all
-// six digits are taken while decoding.  The slots ping-pong between the
-// caller's order array and work so that the last pass writes order; the
-// first pass takes slot k + 1 for the k-th value without reading it, and
-// the last one writes no values.
+// The sort works on the bits where the values differ, from the highest
+// down (most significant digit first), every step stable: one counting pass
+// over the whole array on the 11 highest bits that are not the same in
+// every value splits it into 2048 buckets of typically a few hundred keys
+// or fewer, each of which is then sorted in cache by the same counting on
+// 8 bits at a time and insertion once a part is small.  Keys in any
+// clustering split evenly, and no pass touches bits that all keys share.
+// Slots ping-pong between work and the caller's order array, values between
+// the two value areas of work.
 namespace {
 
-constexpr int radix_bits = 11;
-constexpr std::uint32_t radix = std::uint32_t{1} << radix_bits;
-constexpr int passes = 6;  // 6 * 11 bits cover the 62 of a value
+constexpr int split_bits = 11;
+constexpr std::uint32_t split_radix = std::uint32_t{1} << split_bits;
+constexpr int digit_bits = 8;
+constexpr std::uint32_t digit_radix = std::uint32_t{1} << digit_bits;
 constexpr int tail_bits = 8;
-static_assert(passes * radix == ck_sort_count_words);
-static_assert(passes * radix_bits >= max_level * bits_per_level + tail_bits);
+// Below the split, each level of parts takes at least 8 of the 51 bits left.
+constexpr int part_levels = 8;
+static_assert(part_levels * digit_bits >= max_level * bits_per_level + tail_bits - split_bits);
+static_assert(split_radix + part_levels * digit_radix == ck_sort_count_words);
+// Buckets of at most this many keys are sorted by insertion.
+constexpr std::size_t insertion_limit = 96;
 
 // Bits 10, 13, ..., 61: the lowest bit of each digit of a path after its 64
 // bits are reversed.
@@ -88,28 +96,91 @@ inline void store(std::int32_t* at, std::uint64_t v)
     std::memcpy(at, &v, sizeof v);
 }
 
-inline std::uint32_t digit(std::uint64_t v, int pass)
+// work holds 32-bit words; values are moved through memcpy so that a work
+// array aligned to 4 bytes only is read and written correctly.
+inline std::uint64_t load(const std::int32_t* values, std::size_t k)
 {
-    return static_cast<std::uint32_t>(v >> (radix_bits * pass)) & (radix - 1);
+    std::uint64_t v;
+    std::memcpy(&v, values + 2 * k, sizeof v);
+    return v;
 }
 
-// One counting pass on digit p: each value and its slot go to the place
-// its digit's running offset gives.  The first pass numbers the slots
-// itself (from_slots unread), the last writes no values.
-template <bool first, bool last>
-void scatter(std::size_t size, int p, std::uint32_t* offsets, const std::int32_t* from,
-             const std::int32_t* from_slots, std::int32_t* to, std::int32_t* to_slots)
+inline void store(std::int32_t* values, std::size_t k, std::uint64_t v)
 {
-    for (std::size_t k = 0; k < size; ++k) {
-        const std::uint64_t v = load(from + 2 * k);
-        const std::uint32_t at = offsets[digit(v, p)]++;
-        if constexpr (!last)
-            store(to + 2 * std::size_t{at}, v);
-        if constexpr (first)
-            to_slots[at] = static_cast<std::int32_t>(k + 1);
-        else
-            to_slots[at] = from_slots[k];
+    std::memcpy(values + 2 * k, &v, sizeof v);
+}
+
+// Sorts the size values at values and their slots at slots together,
+// stably, by insertion.
+void insertion_sort(std::int32_t* values, std::int32_t* slots, std::size_t size)
+{
+    for (std::size_t k = 1; k < size; ++k) {
+        const std::uint64_t v = load(values, k);
+        const std::int32_t slot = slots[k];
+        std::size_t at = k;
+        for (; at > 0 && load(values, at - 1) > v; --at) {
+            store(values, at, load(values, at - 1));
+            slots[at] = slots[at - 1];
+        }
+        store(values, at, v);
+        slots[at] = slot;
     }
+}
+
+// Sorts the size values at values, each with its slot at slots, on their
+// bits below `below` (the bits above are the same in all of them), stably:
+// by insertion when they are few, otherwise by one counting pass on the 8
+// highest bits that differ among them, into spare and spare_slots, and the
+// same again for each part.  The sorted slots end in order, which is either
+// slots or spare_slots (order_is_slots tells which).  counts: 256 words per
+// level of parts still to come.
+void sort_range(std::uint32_t* counts, int below, std::size_t size, std::int32_t* values,
+                std::int32_t* slots, std::int32_t* spare, std::int32_t* spare_slots,
+                bool order_is_slots)
+{
+    if (size <= insertion_limit) {
+        insertion_sort(values, slots, size);
+    } else {
+        std::uint64_t any = 0, all = ~std::uint64_t{0};
+        for (std::size_t k = 0; k < size; ++k) {
+            const std::uint64_t v = load(values, k);
+            any |= v;
+            all &= v;
+        }
+        const std::uint64_t differ = (any ^ all) & ((std::uint64_t{1} << below) - 1);
+        if (differ != 0) {
+            const int top = 63 - __builtin_clzll(differ);
+            const int shift = top >= digit_bits ? top - digit_bits + 1 : 0;
+            std::memset(counts, 0, sizeof(std::uint32_t) * digit_radix);
+            for (std::size_t k = 0; k < size; ++k)
+                ++counts[(load(values, k) >> shift) & (digit_radix - 1)];
+            std::uint32_t sum = 0;
+            for (std::uint32_t d = 0; d < digit_radix; ++d) {
+                const std::uint32_t c = counts[d];
+                counts[d] = sum;
+                sum += c;
+            }
+            for (std::size_t k = 0; k < size; ++k) {
+                const std::uint64_t v = load(values, k);
+                const std::uint32_t at = counts[(v >> shift) & (digit_radix - 1)]++;
+                store(spare, at, v);
+                spare_slots[at] = slots[k];
+            }
+            // counts[d] is now where part d ends.
+            std::size_t start = 0;
+            for (std::uint32_t d = 0; d < digit_radix; ++d) {
+                const std::size_t end = counts[d];
+                if (end > start)
+                    sort_range(counts + digit_radix, shift, end - start, spare + 2 * start,
+                               spare_slots + start, values + 2 * start, slots + start,
+                               !order_is_slots);
+                start = end;
+            }
+            return;
+        }
+    }
+    if (!order_is_slots)
+        std::memcpy(spare_slots, slots, sizeof(std::int32_t) * size);
 }
 
 }  // namespace
@@ -121,52 +192,52 @@ extern "C" void ck_sort_keys(const std::int32_t* n, const std::int32_t* keys, st
     if (count <= 0)
         return;
     const auto size = static_cast<std::size_t>(count);
-    auto* counts = reinterpret_cast<std::uint32_t*>(work);
-    std::int32_t* values[2] = {work + ck_sort_count_words, work + ck_sort_count_words + 2 * size};
-    std::int32_t* slots = work + ck_sort_count_words + 4 * size;
+    auto* split_counts = reinterpret_cast<std::uint32_t*>(work);
+    std::uint32_t* digit_counts = split_counts + split_radix;
+    std::int32_t* decoded = work + ck_sort_count_words;
+    std::int32_t* split = decoded + 2 * size;
+    std::int32_t* slots = split + 2 * size;
 
-    std::memset(counts, 0, sizeof(std::uint32_t) * ck_sort_count_words);
+    std::uint64_t any = 0, all = ~std::uint64_t{0};
     for (std::size_t k = 0; k < size; ++k) {
         const std::uint64_t v = sort_value(keys[2 * k], keys[2 * k + 1]);
-        store(values[0] + 2 * k, v);
-        for (int p = 0; p < passes; ++p)
-            ++counts[p * radix + digit(v, p)];
+        store(decoded, k, v);
+        any |= v;
+        all &= v;
     }
-
-    // The passes whose digit differs between keys, lowest first.
-    const std::uint64_t first = load(values[0]);
-    int active[passes];
-    int active_count = 0;
-    for (int p = 0; p < passes; ++p)
-        if (counts[p * radix + digit(first, p)] != static_cast<std::uint32_t>(count))
-            active[active_count++] = p;
-
-    if (active_count == 0) {
+    const std::uint64_t differ = any ^ all;
+    if (differ == 0) {
         for (std::int32_t k = 0; k < count; ++k)
             order[k] = k + 1;
         return;
     }
-    const std::int32_t* from_slots = nullptr;
-    for (int a = 0; a < active_count; ++a) {
-        const int p = active[a];
-        std::uint32_t* start = counts + p * radix;
-        std::uint32_t sum = 0;
-        for (std::uint32_t b = 0; b < radix; ++b) {
-            const std::uint32_t c = start[b];
-            start[b] = sum;
-            sum += c;
-        }
-        const bool last = a == active_count - 1;
-        // An even number of passes left after this one lands in order.
-        std::int32_t* to_slots = (active_count - 1 - a) % 2 == 0 ? order : slots;
-        const std::int32_t* from = values[a % 2];
-        std::int32_t* to = values[(a + 1) % 2];
-        if (a == 0)
-            (last ? scatter<true, true> : scatter<true, false>)(size, p, start, from, from_slots,
-                                                                to, to_slots);
-        else
-            (last ? scatter<false, true> : scatter<false, false>)(size, p, start, from, from_slots,
-                                                                  to, to_slots);
-        from_slots = to_slots;
+
+    // The split: the 11 bits that end with the highest differing one.
+    const int top = 63 - __builtin_clzll(differ);
+    const int shift = top >= split_bits ? top - split_bits + 1 : 0;
+    std::memset(split_counts, 0, sizeof(std::uint32_t) * split_radix);
+    for (std::size_t k = 0; k < size; ++k)
+        ++split_counts[(load(decoded, k) >> shift) & (split_radix - 1)];
+    std::uint32_t sum = 0;
+    for (std::uint32_t b = 0; b < split_radix; ++b) {
+        const std::uint32_t c = split_counts[b];
+        split_counts[b] = sum;
+        sum += c;
+    }
+    for (std::size_t k = 0; k < size; ++k) {
+        const std::uint64_t v = load(decoded, k);
+        const std::uint32_t at = split_counts[(v >> shift) & (split_radix - 1)]++;
+        store(split, at, v);
+        slots[at] = static_cast<std::int32_t>(k + 1);
+    }
+
+    // split_counts[b] is now where bucket b ends.
+    std::size_t start = 0;
+    for (std::uint32_t b = 0; b < split_radix; ++b) {
+        const std::size_t end = split_counts[b];
+        if (end > start)
+            sort_range(digit_counts, shift, end - start, split + 2 * start, slots + start,
+                       decoded + 2 * start, order + start, false);
+        start = end;
     }
 }

@@ -823,7 +823,7 @@ module cellkeys
   end interface ck_scatter_range
 
   ! order(k) = the slot of the key that comes k-th in path order (stable);
-  ! work: scratch of at least 5n + 12288 words.
+  ! work: scratch of at least 5n + 4096 words.
   interface ck_sort_keys
     subroutine ck_sort_keys_flat(n, keys, order, work) bind(C, name="ck_sort_keys")
       import :: c_int32_t

@@ -253,7 +253,7 @@ ck_scatter_range
     int in :: large_capacity, first, last
 
 ! order(k) = the slot of the key that comes k-th in path order (stable);
-! work: scratch of at least 5n + 12288 words.
+! work: scratch of at least 5n + 4096 words.
 ck_sort_keys
     int in :: n
     keys in :: keys

@@ -276,7 +276,7 @@ void ck_scatter_range(const int32_t* compact, const int32_t* compact_capacity, i
                       const int32_t* large_capacity, const int32_t* first, const int32_t* last);
 
 /* Words of ck_sort_keys' work array beyond five per key. */
-enum { ck_sort_count_words = 12288 };
+enum { ck_sort_count_words = 4096 };
 
 /* Puts a key array in path order without moving it: order[k - 1] is the
  * slot of the key that comes k-th, so that keys slot order[0], order[1], ...
@@ -289,7 +289,7 @@ enum { ck_sort_count_words = 12288 };
  *   n      in, the number of keys; 0 or below does nothing
  *   keys   in, a key array of n slots (2n words)
  *   order  out, n entries: the slots 1..n, each once
- *   work   scratch of at least 5n + ck_sort_count_words (12288) words,
+ *   work   scratch of at least 5n + ck_sort_count_words (4096) words,
  *          overwritten; any alignment
  * order and work must not overlap keys or each other.
  *
