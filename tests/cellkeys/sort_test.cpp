@@ -120,6 +120,18 @@ TEST(sort_keys, gives_the_stable_order_of_ck_collate_on_every_level_mix)
                      with_duplicates(keytest::sample_keys(0, 18, 2000, 9), 8000, rng)});
     cases.push_back({"levels 10 to 18", keytest::sample_keys(10, 18, 30000, 10)});
     cases.push_back({"shallow levels only", keytest::sample_keys(0, 3, 5000, 11)});
+    {
+        // All inside one level-12 cell, at levels 12 to 18: the keys differ
+        // in their deepest digits and their levels only.
+        std::vector<CellKey> clustered;
+        for (int k = 0; k < 20000; ++k) {
+            std::vector<std::int32_t> digits{1, 7, 0, 3, 3, 6, 2, 0, 5, 4, 7, 1};
+            while (digits.size() < 12 + rng() % 7)
+                digits.push_back(static_cast<std::int32_t>(rng() % 8));
+            clustered.push_back(key_of(digits));
+        }
+        cases.push_back({"one level-12 cell, levels 12 to 18", clustered});
+    }
     cases.push_back({"ancestors and descendants", along_paths(300, rng)});
     {
         // Level fields 19..63 over any digits and bit 24: ck_collate reads
