@@ -22,6 +22,7 @@ struct Options {
     std::optional<std::int32_t> textmode;  // --encoding: 1 text, 0 binary; overrides line 7
     Progress progress = Progress::automatic;
     bool overwrite = false;
+    bool update = false;  // --update: convert only outputs not yet complete; list all complete
 };
 
 enum class Action { convert, help, version };
