@@ -1,9 +1,10 @@
 // Every library routine driven with arbitrary arguments: levels, axes,
 // octants, directions and slots near and far beyond their limits, keys with
-// any words, octree call sequences with any keys, levels, counts and letters,
-// saved random states with any reals.  Every array and every argument is a
-// separate guarded block sized as the caller's interface says, so touching
-// anything outside them stops the run.
+// any words, octree call sequences with any keys, levels, counts and letters
+// (batched lookups checked against single ones), saved random states with
+// any reals.  Every array and every argument is a separate guarded block
+// sized as the caller's interface says, so touching anything outside them
+// stops the run.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -39,6 +40,9 @@ struct World {
           slots(in.byte() % 24),
           keys(2 * std::size_t(slots)),
           keys0(2 * std::size_t(slots + 1)),
+          levels(slots),
+          values(slots),
+          statuses(slots),
           compact_slots(in.byte() % 24),
           compact(2 * std::size_t(compact_slots))
     {}
@@ -59,6 +63,10 @@ struct World {
         state.check();
         keys.check();
         keys0.check();
+        levels.check();
+        values.check();
+        statuses.check();
+        one_key.check();
         compact.check();
         saved.check();
         saved_second.check();
@@ -77,6 +85,10 @@ struct World {
     const std::int32_t slots;
     Guarded<std::int32_t> keys;
     Guarded<std::int32_t> keys0;
+    Guarded<std::int32_t> levels;  // the answers of a batch of lookups
+    Guarded<std::int32_t> values;
+    Guarded<char> statuses;
+    Guarded<CellKey> one_key{1};  // a key of the batch, looked up alone
     const std::int32_t compact_slots;
     Guarded<std::int32_t> compact;
     Guarded<double> saved{100};
@@ -121,7 +133,9 @@ std::int32_t capacity_within(Bytes& in, std::int32_t real)
 
 void step(Bytes& in, World& w)
 {
-    const std::uint8_t op = in.byte() % 56;  // 47..55: the random streams
+    // 47..55: the random streams; 56: a batch of lookups.  Bytes below 56
+    // keep their meaning, so saved inputs replay as they were found.
+    const std::uint8_t op = in.byte() % 57;
     switch (op) {
     case 0: fill_key(in, w, pick(in, w)); break;
     case 1: ck_get_level(pick(in, w), &w.out1); break;
@@ -303,6 +317,23 @@ void step(Bytes& in, World& w)
         else
             w.child[in.byte() % w.child.size()] = in.arg();
         break;
+    case 56: {
+        // The keys of the key array looked up at once: each answer is the
+        // one tree_lookup gives for that key alone.
+        w.a.set(capacity_within(in, w.rows));
+        w.b.set(capacity_within(in, w.slots));
+        tree_lookup_many(w.child.get(), w.state.get(), &w.a, &w.b, w.keys.get(), w.levels.get(),
+                         w.values.get(), w.statuses.get());
+        for (std::int32_t i = 0; i < w.b.g[0]; ++i) {
+            w.one_key[0] = CellKey{w.keys[2 * std::size_t(i)], w.keys[2 * std::size_t(i) + 1]};
+            tree_lookup(w.child.get(), w.state.get(), &w.a, w.one_key.get(), &w.out1, &w.out2,
+                        &w.letter);
+            FUZZ_CHECK(w.levels[std::size_t(i)] == w.out1.g[0]);
+            FUZZ_CHECK(w.values[std::size_t(i)] == w.out2.g[0]);
+            FUZZ_CHECK(w.statuses[std::size_t(i)] == w.letter.g[0]);
+        }
+        break;
+    }
     default:
         // The random streams: seeding, draws, normal deviates, and states
         // saved, altered and loaded again.
