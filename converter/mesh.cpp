@@ -29,11 +29,16 @@ constexpr double tolerance_fraction = 1.0 / 16;
 // their exactness (and deep tables or huge coordinates get there): such a
 // piece merges only corners that are equal.
 constexpr double max_multiple = 0x1p40;
+// Below this many finest cells across, the three multiples of a key pack
+// into one word, which is how the table of recent points holds it.
+constexpr int packed_bits = 21;
+constexpr double max_packed_multiple = (1 << packed_bits) - 2;
 
 // How corners are compared: multiples of a step, or (exact) the coordinates
 // themselves.
 struct Comparison {
     bool exact = true;
+    bool packed = false;  // multiples below 2^packed_bits
     double origin[3] = {0, 0, 0};
     double inverse = 0;  // 1 / step
 };
@@ -57,10 +62,14 @@ Comparison choose_comparison(const Cells& cells, std::int32_t ncells, double fin
                 low[a] = std::min(low[a], v);
                 high[a] = std::max(high[a], v);
             }
-    for (int a = 0; a < 3; ++a)
+    bool packed = true;
+    for (int a = 0; a < 3; ++a) {
         if (!((high[a] - low[a]) * inverse < max_multiple))
             return cmp;
+        packed = packed && (high[a] - low[a]) * inverse < max_packed_multiple;
+    }
     cmp.exact = false;
+    cmp.packed = packed;
     std::copy(low, low + 3, cmp.origin);
     cmp.inverse = inverse;
     return cmp;
@@ -112,6 +121,7 @@ std::uint64_t finish(std::uint64_t h)
 // (neighbours, in the solver's depth-first order) share cache lines.
 struct Home {
     std::uint64_t key[3];
+    std::uint64_t packed;  // the key in one word, where the piece allows
     bool joins;
     std::uint64_t start;
     std::uint32_t tag;
@@ -122,6 +132,7 @@ Home home_of(const Comparison& cmp, const AxisKey& x, const AxisKey& y, const Ax
 {
     const std::uint64_t h = finish(x.part ^ y.part ^ z.part);
     Home home{{x.word, y.word, z.word},
+              x.word | y.word << packed_bits | z.word << 2 * packed_bits,
               x.joins && y.joins && z.joins,
               h,
               static_cast<std::uint32_t>(h >> (64 - 9)) << number_bits,
@@ -165,7 +176,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
     };
     clear();
     MergeTable::Recent* recent = table.recent.get();
-    std::fill(recent, recent + MergeTable::recent_size, MergeTable::Recent{{0, 0, 0}, -1});
+    std::fill(recent, recent + MergeTable::recent_size, MergeTable::Recent{0, -1});
 
     // Whether point p is the point of key.
     auto is_point_of = [&](std::int32_t p, const std::uint64_t key[3]) {
@@ -228,7 +239,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
             // A key that is not among the recent points is looked up in
             // (or added to) the table: ask for its slot now.
             const MergeTable::Recent& r = recent[q.home[c].recent];
-            if (r.point < 0 || !std::equal(q.home[c].key, q.home[c].key + 3, r.key))
+            if (!cmp.packed || r.point < 0 || r.key != q.home[c].packed)
                 __builtin_prefetch(slot + (q.home[c].start & mask));
         }
     };
@@ -248,7 +259,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 // points (most corners were met a few cells before), else
                 // from the table.
                 MergeTable::Recent& r = recent[home.recent];
-                if (r.point >= 0 && std::equal(home.key, home.key + 3, r.key)) {
+                if (cmp.packed && r.point >= 0 && r.key == home.packed) {
                     found = r.point;
                 } else {
                     for (std::size_t s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
@@ -266,8 +277,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                             grow();
                         put(home, found);
                     }
-                    std::copy(home.key, home.key + 3, r.key);
-                    r.point = found;
+                    r = {home.packed, found};
                 }
             }
             // A corner that joins no multiple, or whose point this cell

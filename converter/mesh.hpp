@@ -62,7 +62,7 @@ struct MergeTable {
     Storage<std::uint64_t> in_table{std::size_t{max_points} / 64 + 1};
 
     struct Recent {
-        std::uint64_t key[3];
+        std::uint64_t key;   // the three multiples, 21 bits each
         std::int32_t point;  // -1: none
     };
     static constexpr std::size_t recent_size = 16384;

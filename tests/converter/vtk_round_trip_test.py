@@ -363,6 +363,8 @@ OCTREE_SETS = {
                                                         3, 5),
     "2d quadtree, jumps of two levels": ([10**6], 2, (1.0, 1.0, 0.0), 3, 7, 2, 2, 7),
     "1d tree, 2 pieces": ([40, 10**6], 0, (1.0, 0.0, 0.0), 2, 9, 1, 1, 9),
+    # 2^25 finest cells across: multiples too large for the recent points.
+    "3d octree, 25 levels tabulated": ([10**6], 0, (1.0, 1.0, 1.0), 0, 25, 3, 2, 4),
     # 2^63 finest cells across: the corners are merged only where equal.
     "3d octree, 63 levels tabulated": ([10**6], 0, (1.0, 1.0, 1.0), 0, 63, 3, 1, 3),
 }
