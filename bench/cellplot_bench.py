@@ -3,10 +3,13 @@ species, side by side in the same run with the machine's limit (dd writing
 the same bytes into the page cache) and with a plain Fortran formatted-WRITE
 writer of the same piece file; then the output formats side by side: write
 time against dd writing as many bytes, size, and the seconds VTK's XML
-reader (Debian's python3-vtk9) takes to load each.
+reader (Debian's python3-vtk9) takes to load each; then shared points against
+per-cell points on an octree piece (the sample solver's, at level 8 on one
+process with 18 species): run time, size, points per cell, peak memory and
+VTK's load time of each.
 
     python3 bench/cellplot_bench.py BUILD_DIR [--cells N] [--no-legacy] [--no-formats]
-                                              [--vtkhdf | --vtkhdf-only]
+                                    [--no-points] [--only-points] [--vtkhdf | --vtkhdf-only]
 
 --vtkhdf adds VTKHDF against the XML binary format with the same options,
 on that piece and on an output of 8 pieces of an eighth of its cells each:
@@ -125,10 +128,12 @@ def formats(cellplot, folder, runs, clean):
     written, dd writing as many bytes into the same folder (from /dev/zero,
     and copying a file of that size as the lines above do), and the load
     time of VTK's reader."""
-    styles = [("ascii", []), ("binary", ["--format", "binary"]),
-              ("binary single", ["--format", "binary", "--precision", "single"]),
-              ("binary lz4", ["--format", "binary", "--compress", "lz4"]),
-              ("binary zlib", ["--format", "binary", "--compress", "zlib"])]
+    # Every cell with its own points, as these figures have always been.
+    binary = ["--format", "binary", "--points", "per-cell"]
+    styles = [("ascii", []), ("binary", binary),
+              ("binary single", binary + ["--precision", "single"]),
+              ("binary lz4", binary + ["--compress", "lz4"]),
+              ("binary zlib", binary + ["--compress", "zlib"])]
     reference = os.path.join(os.path.dirname(folder), "reference-format.vtu")
     copy = os.path.join(folder, "copy")
     rows = []
@@ -161,6 +166,59 @@ def formats(cellplot, folder, runs, clean):
         print(f"  {label}: {full / 1e6 / seconds:.0f} MB/s of uncompressed binary data")
 
 
+def vtk_load(master):
+    load = subprocess.run(["/usr/bin/python3", "-c", VTK_LOAD, master],
+                          capture_output=True, text=True)
+    return float(load.stdout) if load.returncode == 0 else float("nan")
+
+
+def octree_piece(build, folder):
+    """Writes the octree piece into folder: the sample solver at level 8 on
+    one process, or make_results' sphere at level 8 where there is no MPI."""
+    solver = os.path.join(build, "examples", "solver", "sample_solver")
+    if os.path.exists(solver) and shutil.which("mpiexec"):
+        env = dict(os.environ, OMPI_ALLOW_RUN_AS_ROOT="1", OMPI_ALLOW_RUN_AS_ROOT_CONFIRM="1")
+        subprocess.run(["mpiexec", "--oversubscribe", "-n", "1", solver, "--max-level", "8",
+                        "--species", "18", "--encoding", "binary"], cwd=folder, check=True,
+                       env=env, stdout=subprocess.DEVNULL)
+        return "sample solver, --max-level 8, one process"
+    subprocess.run([os.path.join(build, "tests", "converter", "make_results"), "--pieces", "1",
+                    "--level", "8", "--species", "18", "--binary"], cwd=folder, check=True)
+    with open(os.path.join(folder, "contview.dat"), "w") as f:
+        f.write("\n" * 6 + "0\n\n\n0\n")
+    return "make_results, --level 8"
+
+
+def points(build, folder, runs, clean):
+    """Shared against per-cell points on the same octree piece, binary and
+    ASCII: time (best of runs), bytes, points per cell, peak RSS, VTK's load."""
+    cellplot = os.path.join(build, "converter", "cellplot")
+    source = octree_piece(build, folder)
+    piece = os.path.join(folder, "view0000000000.vtu")
+    rows = []
+    for label, options in [("binary, per-cell", ["--format", "binary", "--points", "per-cell"]),
+                           ("binary, shared", ["--format", "binary", "--points", "shared"]),
+                           ("ascii, per-cell", ["--points", "per-cell"]),
+                           ("ascii, shared", ["--points", "shared"])]:
+        seconds, rss = best_of(runs, [cellplot] + options, folder, clean)
+        with open(piece, "rb") as f:
+            head = f.read(4096).decode("latin-1")
+        counts = [int(head.split(word)[1].split('"')[1].strip())
+                  for word in ("NumberOfPoints=", "NumberOfCells=")]
+        size = sum(os.path.getsize(os.path.join(folder, f)) for f in os.listdir(folder)
+                   if f.endswith((".vtu", ".pvtu")))
+        rows.append((label, seconds, size, counts[0] / counts[1], rss,
+                     vtk_load(os.path.join(folder, "pview0000.pvtu")), counts[1]))
+    print(f"\npoints, one octree piece of {rows[0][6]} cells, 18 species ({source}):")
+    print(f"  {'output':<17} {'run s':>6} {'MB':>5} {'points/cell':>11} {'peak RSS MiB':>12}"
+          f" {'VTK load s':>10} {'x per-cell time':>15} {'x size':>6} {'x load':>6}")
+    for k, (label, seconds, size, per_cell, rss, load, _) in enumerate(rows):
+        base = rows[k - k % 2]
+        print(f"  {label:<17} {seconds:6.3f} {size / 1e6:5.0f} {per_cell:11.3f} {rss:12.0f}"
+              f" {load:10.2f} {seconds / base[1]:15.2f} {size / base[2]:6.3f}"
+              f" {load / base[5]:6.3f}")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
@@ -170,6 +228,8 @@ def main():
     ap.add_argument("--no-formats", action="store_true")
     ap.add_argument("--vtkhdf", action="store_true")
     ap.add_argument("--vtkhdf-only", action="store_true")
+    ap.add_argument("--no-points", action="store_true")
+    ap.add_argument("--only-points", action="store_true")
     a = ap.parse_args()
     build = os.path.abspath(a.build)
     cellplot = os.path.join(build, "converter", "cellplot")
@@ -179,6 +239,18 @@ def main():
     base = "/dev/shm" if os.path.isdir("/dev/shm") else None
     work = tempfile.mkdtemp(prefix="cellplot-bench-", dir=base)
     try:
+        def clean(folder):
+            def go():
+                for name in os.listdir(folder):
+                    if name.endswith((".vtu", ".pvtu")) or name == "copy":
+                        os.remove(os.path.join(folder, name))
+            return go
+
+        if a.only_points:
+            octree_dir = os.path.join(work, "octree")
+            os.mkdir(octree_dir)
+            points(build, octree_dir, a.runs, clean(octree_dir))
+            return
         if a.vtkhdf_only:
             vtkhdf(cellplot, make_results, work, a.cells, a.runs)
             return
@@ -193,13 +265,6 @@ def main():
             f.write("\n" * 6 + "0\n\n\n0\n")
         result = "reso0000000000.res"
         piece = os.path.join(binary_dir, "view0000000000.vtu")
-
-        def clean(folder):
-            def go():
-                for name in os.listdir(folder):
-                    if name.endswith((".vtu", ".pvtu")) or name == "copy":
-                        os.remove(os.path.join(folder, name))
-            return go
 
         # The converter once, for the output size, then the figures.
         subprocess.run([cellplot], cwd=binary_dir, check=True)
@@ -235,6 +300,10 @@ def main():
             formats(cellplot, binary_dir, a.runs, clean(binary_dir))
         if a.vtkhdf:
             vtkhdf(cellplot, make_results, work, a.cells, a.runs)
+        if not a.no_points:
+            octree_dir = os.path.join(work, "octree")
+            os.mkdir(octree_dir)
+            points(build, octree_dir, a.runs, clean(octree_dir))
     finally:
         shutil.rmtree(work)
 

@@ -6,9 +6,11 @@
 
 using namespace cellkeys::detail;
 
+namespace {
+
 template <MortonPath how>
-static inline void from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
-                            const std::int32_t* j, const std::int32_t* k)
+inline void from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
+                     const std::int32_t* j, const std::int32_t* k)
 {
     const std::int32_t n = *level;
     // A level outside 0..18 has no place in the key: the key is left as it was.
@@ -28,41 +30,31 @@ static inline void from_ijk(CellKey* key, const std::int32_t* level, const std::
 // The routine's body compiled for the processor's own instructions, every
 // helper inlined into it; the plain BMI2 form uses no GFNI instruction.
 template <MortonPath how>
-[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]] static void
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]] void
 from_ijk_fast(CellKey* key, const std::int32_t* level, const std::int32_t* i, const std::int32_t* j,
               const std::int32_t* k)
 {
     from_ijk<how>(key, level, i, j, k);
 }
-#endif
 
-#if CELLKEYS_MORTON_BMI2
 using FromIjk = void(CellKey*, const std::int32_t*, const std::int32_t*, const std::int32_t*,
                      const std::int32_t*);
 
-static void from_ijk_tables(CellKey* key, const std::int32_t* level, const std::int32_t* i,
-                            const std::int32_t* j, const std::int32_t* k)
-{
-    from_ijk<MortonPath::tables>(key, level, i, j, k);
-}
-
-// Run once, when the program is loaded: the path for this processor.  It
-// runs while relocations are applied, before the sanitizers' runtime is up,
-// so it is built without their checks.  The assembler name is the one the
-// indirect function refers to; the chooser itself stays local to this module.
-[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) static FromIjk*
+// The indirect function's resolver, under the assembler name it refers to;
+// it stays local to this module.
+[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) FromIjk*
 resolve_from_ijk() __asm__("cellkeys_resolve_from_ijk");
-static FromIjk* resolve_from_ijk()
+FromIjk* resolve_from_ijk()
 {
-    __builtin_cpu_init();
-    switch (chosen_morton_path()) {
-    case MortonPath::bmi2: return from_ijk_fast<MortonPath::bmi2>;
-    case MortonPath::bmi2_gfni: return from_ijk_fast<MortonPath::bmi2_gfni>;
-    case MortonPath::tables: break;
-    }
-    return from_ijk_tables;
+    return choose_morton_form<FromIjk>(from_ijk_fast<MortonPath::bmi2_gfni>,
+                                       from_ijk_fast<MortonPath::bmi2>,
+                                       from_ijk<MortonPath::tables>);
 }
+#endif
 
+}  // namespace
+
+#if CELLKEYS_MORTON_BMI2
 extern "C" void ck_from_ijk(CellKey* key, const std::int32_t* level, const std::int32_t* i,
                             const std::int32_t* j, const std::int32_t* k)
     __attribute__((ifunc("cellkeys_resolve_from_ijk")));

@@ -6,9 +6,11 @@
 
 using namespace cellkeys::detail;
 
+namespace {
+
 template <MortonPath how>
-static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
-                          std::int32_t* j, std::int32_t* k)
+inline void to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i, std::int32_t* j,
+                   std::int32_t* k)
 {
     const std::int32_t n = *level;
     // A level outside 0..18 names no cell: the coordinates come back as 0.
@@ -28,41 +30,30 @@ static inline void to_ijk(const CellKey* key, const std::int32_t* level, std::in
 // The routine's body compiled for the processor's own instructions, every
 // helper inlined into it; the plain BMI2 form uses no GFNI instruction.
 template <MortonPath how>
-[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]] static void
+[[gnu::target("bmi2,gfni,sse2"), gnu::flatten]] void
 to_ijk_fast(const CellKey* key, const std::int32_t* level, std::int32_t* i, std::int32_t* j,
             std::int32_t* k)
 {
     to_ijk<how>(key, level, i, j, k);
 }
-#endif
 
-#if CELLKEYS_MORTON_BMI2
 using ToIjk = void(const CellKey*, const std::int32_t*, std::int32_t*, std::int32_t*,
                    std::int32_t*);
 
-static void to_ijk_tables(const CellKey* key, const std::int32_t* level, std::int32_t* i,
-                          std::int32_t* j, std::int32_t* k)
-{
-    to_ijk<MortonPath::tables>(key, level, i, j, k);
-}
-
-// Run once, when the program is loaded: the path for this processor.  It
-// runs while relocations are applied, before the sanitizers' runtime is up,
-// so it is built without their checks.  The assembler name is the one the
-// indirect function refers to; the chooser itself stays local to this module.
-[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) static ToIjk*
+// The indirect function's resolver, under the assembler name it refers to;
+// it stays local to this module.
+[[maybe_unused]] __attribute__((no_sanitize("address"), no_sanitize("undefined"))) ToIjk*
 resolve_to_ijk() __asm__("cellkeys_resolve_to_ijk");
-static ToIjk* resolve_to_ijk()
+ToIjk* resolve_to_ijk()
 {
-    __builtin_cpu_init();
-    switch (chosen_morton_path()) {
-    case MortonPath::bmi2: return to_ijk_fast<MortonPath::bmi2>;
-    case MortonPath::bmi2_gfni: return to_ijk_fast<MortonPath::bmi2_gfni>;
-    case MortonPath::tables: break;
-    }
-    return to_ijk_tables;
+    return choose_morton_form<ToIjk>(to_ijk_fast<MortonPath::bmi2_gfni>,
+                                     to_ijk_fast<MortonPath::bmi2>, to_ijk<MortonPath::tables>);
 }
+#endif
 
+}  // namespace
+
+#if CELLKEYS_MORTON_BMI2
 extern "C" void ck_to_ijk(const CellKey* key, const std::int32_t* level, std::int32_t* i,
                           std::int32_t* j, std::int32_t* k)
     __attribute__((ifunc("cellkeys_resolve_to_ijk")));

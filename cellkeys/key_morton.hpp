@@ -136,20 +136,26 @@ path18_from_coordinates_bmi2(std::uint32_t i, std::uint32_t j, std::uint32_t k)
 
 #endif
 
-// BMI2 where its deposit and extract are fast, with GFNI's bit reversal
-// where there is one; AMD families 15h and 17h (before Zen 3) run pdep and
-// pext as microcode taking hundreds of cycles.  Call __builtin_cpu_init
-// first where the runtime may not have read the processor's features yet.
-// Built without sanitizer checks, as the load-time choosers that call it.
-__attribute__((no_sanitize("address"), no_sanitize("undefined"))) static inline MortonPath
-chosen_morton_path()
+// The form of a coordinate routine for this processor, chosen once when
+// the program is loaded by the resolver of the routine's GNU indirect
+// function: BMI2 where its deposit and extract are fast, with GFNI's bit
+// reversal where there is one; AMD families 15h and 17h (before Zen 3) run
+// pdep and pext as microcode taking hundreds of cycles; the tables
+// elsewhere.  It runs while relocations are applied, before the sanitizers'
+// runtime is up and before the runtime has read the processor's features,
+// so it is built without sanitizer checks and reads them itself.
+template <class Routine>
+__attribute__((no_sanitize("address"), no_sanitize("undefined"))) static inline Routine*
+choose_morton_form([[maybe_unused]] Routine* bmi2_gfni, [[maybe_unused]] Routine* bmi2,
+                   Routine* tables)
 {
 #if CELLKEYS_MORTON_BMI2
+    __builtin_cpu_init();
     if (__builtin_cpu_supports("bmi2") && !__builtin_cpu_is("amdfam15h") &&
         !__builtin_cpu_is("amdfam17h"))
-        return __builtin_cpu_supports("gfni") ? MortonPath::bmi2_gfni : MortonPath::bmi2;
+        return __builtin_cpu_supports("gfni") ? bmi2_gfni : bmi2;
 #endif
-    return MortonPath::tables;
+    return tables;
 }
 
 // The level-n path (n 0..18) of the cell (i, j, k), each coordinate taken

@@ -62,7 +62,7 @@ void prepare_piece(const OutputContext& context, const OutputStyle& style, Works
                context.sizes.finest());
 }
 
-void require_piece0(const Job& job)
+void require_piece0(const Job& job, bool listed)
 {
     const std::string path = result_path(job, 0);
     if (file_exists(path))
@@ -70,7 +70,9 @@ void require_piece0(const Job& job)
     const std::vector<std::int32_t> present = outputs_present(list_dir(job.dir));
     if (!present.empty())
         fail(path, "cannot open: " + system_error_text(ENOENT) + "; found outputs " +
-                       number_list_text(present) + "; set line 10 of contview.dat or use --output");
+                       number_list_text(present) +
+                       (listed ? "; choose among them with --outputs"
+                               : "; set line 10 of contview.dat or use --output"));
 }
 
 void convert_output(const Job& job, Workspaces& work, OutputWriter& writer, ProgressLine* progress)

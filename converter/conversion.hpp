@@ -71,8 +71,10 @@ void prepare_piece(const OutputContext& context, const OutputStyle& style, Works
                    const std::string& file);
 
 // Refuses an output whose piece-0 result file is missing, naming the outputs
-// whose piece-0 files are in the job's directory (when there are any).
-void require_piece0(const Job& job);
+// whose piece-0 files are in the job's directory (when there are any) and
+// the way to choose one: --outputs when listed (the output came from that
+// list), else the control file or --output.
+void require_piece0(const Job& job, bool listed = false);
 
 // Reads and converts every piece of the job's output through writer, which
 // was made for the job, with up to job.jobs jobs; progress, when given,

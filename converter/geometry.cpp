@@ -22,8 +22,9 @@ void build_size_table(SizeTable& table, double rootsize, std::int32_t nlevels,
                       const std::string& file)
 {
     if (nlevels > max_level)
-        fail(file, "nlevels is " + std::to_string(nlevels) + ", more than the " +
-                       std::to_string(max_level) + " levels the converter tabulates");
+        fail(file, "record 3 gives " + std::to_string(nlevels) +
+                       " levels below the root, more than the " + std::to_string(max_level) +
+                       " the converter tabulates");
     table.nlevels = nlevels > 0 ? nlevels : 0;
     table.cellsize[0] = rootsize;
     for (std::int32_t l = 1; l <= nlevels; ++l)

@@ -25,12 +25,20 @@ void read_control_from(ByteSource& source, Settings& settings)
 {
     TextReader in(source);
     int line = 1;
-    auto skip_line = [&] {
+    // A file that ends before line 10 is told by its lines, not by records.
+    auto start_line = [&] {
+        if (in.at_end())
+            fail(source.name(), "has only " + std::to_string(line - 1) +
+                                    " lines; line 7 (the result encoding) and line 10 (the "
+                                    "output number) are read");
         in.begin_record(line++);
+    };
+    auto skip_line = [&] {
+        start_line();
         in.end_record();
     };
     auto first_value = [&] {
-        in.begin_record(line++);
+        start_line();
         std::int32_t v = in.integer();
         in.end_record();
         return v;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <initializer_list>
 #include <unistd.h>
 
 #include "limits.hpp"
@@ -17,6 +18,9 @@ constexpr int max_open = 4;
 const char* volatile open_names[max_open];
 volatile std::sig_atomic_t open_count = 0;
 volatile std::sig_atomic_t progress_shown = 0;
+volatile std::sig_atomic_t quiet = 0;
+void (*volatile say_first)() = nullptr;
+void (*volatile say_more)() = nullptr;
 const char* volatile temporary_name = nullptr;  // set before final_name is
 const char* volatile final_name = nullptr;
 const char* program_name = "cellplot";
@@ -62,6 +66,10 @@ void say(const char* text)
 // Only async-signal-safe calls: write, unlink and _exit.
 extern "C" void on_signal(int signal)
 {
+    if (quiet)
+        ::_exit(128 + signal);
+    if (say_first)
+        say_first();
     if (progress_shown)
         say("\r\x1b[K");
     const int n = open_count;
@@ -83,7 +91,18 @@ extern "C" void on_signal(int signal)
         say(program_name);
         say(": interrupted\n");
     }
+    if (say_more)
+        say_more();
     ::_exit(128 + signal);
+}
+
+sigset_t interrupt_signals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
 }
 
 }  // namespace
@@ -93,11 +112,38 @@ void stop_on_interrupt(const char* program)
     program_name = program;
     struct sigaction action {};
     action.sa_handler = on_signal;
-    sigemptyset(&action.sa_mask);
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    action.sa_mask = interrupt_signals();
+    for (int signal : {SIGINT, SIGTERM}) {
+        struct sigaction inherited {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
+            sigaction(signal, &action, nullptr);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+InterruptsHeld::InterruptsHeld()
+{
+    const sigset_t set = interrupt_signals();
+    pthread_sigmask(SIG_BLOCK, &set, &before_);
+}
+
+InterruptsHeld::~InterruptsHeld()
+{
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+}
+
+void add_to_interrupt_report(void (*first)(), void (*then)())
+{
+    say_first = first;
+    say_more = then;
+}
+
+void quiet_interrupts()
+{
+    quiet = 1;
 }
 
 void note_open(const char* name)

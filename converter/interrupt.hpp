@@ -6,14 +6,44 @@
 // nothing and removes nothing but a file being written under a temporary name
 // (note_temporary), which it unlinks and names by its final name: every other
 // file stays as it is, and the master holds every line added so far.
+//
+// A signal that the program was started with ignored (nohup, a script's
+// background job) stays ignored, as shells expect.  SIGXFSZ is ignored, so
+// that a write beyond a file-size limit fails with EFBIG and is reported as
+// any other write failure rather than killing the process without a word.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 
 namespace cellplot {
 
 // program names the lines the handler prints; it must stay valid for the run.
 void stop_on_interrupt(const char* program);
+
+// While one lives, SIGINT and SIGTERM wait (blocked) and take effect when it
+// ends: for the few steps that must not be cut in two, such as replacing a
+// file by renaming its new version into place.
+class InterruptsHeld {
+public:
+    InterruptsHeld();
+    ~InterruptsHeld();
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+private:
+    sigset_t before_;
+};
+
+// Further steps of the handler, first before its line and then after it;
+// both must make only async-signal-safe calls.  For cellplot-mpi, which
+// names the processes of its node that died before it was stopped.
+void add_to_interrupt_report(void (*first)(), void (*then)());
+
+// From now on the handler ends the process without a word: for the end of
+// an MPI job, once its files are closed, when mpiexec may end the processes
+// still winding down because another one ended with a non-zero status.
+void quiet_interrupts();
 
 // Output files open for writing, innermost last; OutFile keeps the list.
 // name must stay valid until the matching note_closed.

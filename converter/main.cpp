@@ -7,12 +7,11 @@
 #include <new>
 #include <vector>
 
-#include "collection.hpp"
 #include "conversion.hpp"
 #include "dir_listing.hpp"
+#include "dir_lock.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
-#include "file_series.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
 #include "output_writer.hpp"
@@ -24,41 +23,21 @@ namespace {
 
 void run(const Options& options, ProgressLine& progress)
 {
+    const DirLock lock(options.dir);
     Job job = make_job(options);
-    const std::vector<std::string> names = list_dir(job.dir);
-    const std::vector<std::int32_t> outnums = outputs_to_convert(options, job, names);
-    const bool collection = outnums.size() > 1;
-    if (!job.overwrite)
-        refuse_existing_outputs(job, names, outnums, collection);
-
-    const bool series = collection_kind(job.style.format) == CollectionKind::file_series;
-    std::vector<std::int32_t> done;
-    std::unique_ptr<OutFile> pvd;
-    if (collection && !series) {
-        pvd = std::make_unique<OutFile>(in_dir(job.dir, collection_file_name), job.overwrite,
-                                        &progress);
-        write_collection_head(*pvd);
-        pvd->flush();
-    }
+    Plan plan = plan_run(options, job, list_dir(job.dir));
     Workspaces work;
-    for (std::size_t k = 0; k < outnums.size(); ++k) {
-        job.settings.outnum = outnums[k];
-        progress.start_output(job.settings.outnum, k + 1, outnums.size());
-        require_piece0(job);
+    for (std::size_t k = 0; k < plan.outnums.size(); ++k) {
+        job.settings.outnum = plan.outnums[k];
+        progress.start_output(job.settings.outnum, k + 1, plan.outnums.size());
+        require_piece0(job, !options.outputs.empty());
         const std::unique_ptr<OutputWriter> writer = make_output_writer(job, &progress);
         convert_output(job, work, *writer, &progress);
-        done.push_back(job.settings.outnum);
-        if (collection && series)
-            write_file_series(job.dir, done);
-        if (pvd) {
-            write_collection_entry(*pvd, job.settings.outnum);
-            pvd->flush();
-        }
+        if (plan.collection)
+            plan.collection->add(job.settings.outnum);
     }
-    if (pvd) {
-        write_collection_tail(*pvd);
-        pvd->close();
-    }
+    if (plan.collection && plan.outnums.empty())
+        plan.collection->write();  // --update with nothing new: the outputs DIR holds
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "geometry.hpp"
@@ -47,19 +48,32 @@ struct Mesh {
     }
 };
 
-// Scratch of the merge of coincident corners: a hash table set aside once
-// per workspace and reused by every piece (only the part a piece needs is
-// touched and cleared).
+// Scratch of the merge of coincident corners, set aside once per workspace
+// and reused by every piece: a hash table of the points (only the part a
+// piece needs is touched and cleared; it grows as a piece needs), with room
+// for max_points points at most half full at its largest; and the points of
+// the keys met most recently, which answer most look-ups from the
+// processor's cache.
 struct MergeTable {
-    static constexpr std::size_t capacity = std::size_t{1} << 24;  // slots, twice max_points
+    static constexpr std::size_t capacity = std::size_t{1} << 24;  // slots
     Storage<std::uint32_t> slot{capacity};
+    std::size_t last_used = 0;  // slots a piece may have written (the rest are 0)
+    // Bit p: point p is in the table (a point of its own is not).
+    Storage<std::uint64_t> in_table{std::size_t{max_points} / 64 + 1};
+
+    struct Recent {
+        std::uint64_t key;   // the three multiples, 21 bits each
+        std::int32_t point;  // -1: none
+    };
+    static constexpr std::size_t recent_size = 16384;
+    std::unique_ptr<Recent[]> recent{new Recent[recent_size]};
 };
 
 // Numbers the points of the ncells boxes already in mesh.cells as points asks
 // (Points::shared or Points::per_cell) for cells of shape, and fills the
-// connectivity.  With shared points, corners coincide when they agree to
-// within a small fraction of finest (the finest cell size of the output),
-// and a cell's corners are always eight distinct points.
+// connectivity.  With shared points, corners that lie within a sixteenth of
+// finest (the finest cell size of the output) of the same multiple of it are
+// one point, and a cell's corners are always eight distinct points.
 void build_mesh(Mesh& mesh, MergeTable& table, std::int32_t ncells, Points points,
                 const CellShape& shape, double finest);
 

@@ -113,6 +113,7 @@ enum Code : int {
     opt_progress,
     opt_quiet,
     opt_overwrite,
+    opt_update,
     opt_version,
 };
 
@@ -132,6 +133,7 @@ constexpr option long_options[] = {
     {"quiet", no_argument, nullptr, opt_quiet},
     {"overwrite", no_argument, nullptr, opt_overwrite},
     {"jobs", required_argument, nullptr, opt_jobs},
+    {"update", no_argument, nullptr, opt_update},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -190,6 +192,7 @@ Action parse_command_line(int argc, char** argv, Options& options)
         case opt_quiet: options.progress = Progress::off; break;
         case opt_overwrite: options.overwrite = true; break;
         case opt_jobs: options.jobs = jobs_number(value); break;
+        case opt_update: options.update = true; break;
         case ':': refuse("option '" + std::string(argv[optind - 1]) + "' needs a value");
         default:
             refuse("unknown option '" + std::string(argv[before < optind ? optind - 1 : before]) +
@@ -198,6 +201,8 @@ Action parse_command_line(int argc, char** argv, Options& options)
     }
     if (have_output && have_outputs)
         refuse("--output and --outputs exclude each other");
+    if (options.update && options.overwrite)
+        refuse("--update and --overwrite exclude each other");
     if (options.style.format == Format::ascii && (options.style.precision != Precision::float64 ||
                                                   options.style.compress != Compression::none))
         refuse("--precision and --compress shape binary data: give --format binary too");
@@ -243,6 +248,10 @@ const char* usage_text()
            "                             (pview.hdf.series with vtkhdf)\n"
            "  --encoding=text|binary     result file encoding (default: line 7 of contview.dat)\n"
            "Run:\n"
+           "  --update                   convert only the outputs that are not complete in\n"
+           "                             DIR yet (again any that a failed run left\n"
+           "                             incomplete), and list every complete output of DIR\n"
+           "                             in pview.pvd: for a run that the solver extends\n"
            "  --overwrite                replace earlier files of the outputs converted and\n"
            "                             pview.pvd (without it, a run refuses before it\n"
            "                             writes anything when one of them exists)\n"
@@ -262,19 +271,23 @@ const char* usage_text()
            "                        (defaults: text, output 0)\n"
            "  resoPPPPPPNNNN.res    result file of piece PPPPPP; piece 0's header gives the\n"
            "                        number of pieces\n"
-           "Files written (never over an existing file unless --overwrite):\n"
+           "Files written (never over an existing file unless --overwrite or --update):\n"
            "  pviewNNNN.pvtu        the master file\n"
            "  viewPPPPPPNNNN.vtu    one piece file per piece\n"
-           "  pview.pvd             the collection, when several outputs are converted\n"
+           "  pview.pvd             the collection, when several outputs are converted or\n"
+           "                        with --update; it lists the complete outputs only\n"
            "  pviewNNNN.hdf         with --format=vtkhdf, the whole output instead; written\n"
            "                        under a temporary name and renamed when complete\n"
-           "  pview.hdf.series      its collection (JSON), when several outputs are converted\n"
+           "  pview.hdf.series      its collection (JSON), as pview.pvd is for the others\n"
            "\n"
-           "Exit status: 0 done; 1 a file could not be opened, read or written (one line\n"
-           "\"cellplot: FILE: CAUSE\" says which; a master file left behind lacks only its\n"
-           "closing lines); 2 a command line it cannot take; 130 or 143 interrupted by\n"
-           "SIGINT or SIGTERM (one line names the file left incomplete, or the .hdf whose\n"
-           "temporary file was removed).\n"
+           "One run at a time converts in DIR; a second one refuses at once.\n"
+           "\n"
+           "Exit status: 0 done; 1 a file could not be opened, read or written, or DIR is\n"
+           "in use (one line \"cellplot: FILE: CAUSE\" says which; a master file left behind\n"
+           "lacks only its closing lines, and --update converts that output again); 2 a\n"
+           "command line it cannot take; 130 or 143 interrupted by SIGINT or SIGTERM (one\n"
+           "line names the file left incomplete, or the .hdf whose temporary file was\n"
+           "removed).\n"
            "The manual page cellplot(1) says more.\n";
 }
 

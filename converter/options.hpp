@@ -23,6 +23,7 @@ struct Options {
     Progress progress = Progress::automatic;
     bool overwrite = false;
     std::optional<int> jobs;  // --jobs N: pieces converted at once (default: the processors)
+    bool update = false;      // --update: convert only outputs not yet complete; list all complete
 };
 
 enum class Action { convert, help, version };

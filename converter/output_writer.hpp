@@ -53,13 +53,6 @@ public:
     virtual const char* abandon() noexcept = 0;
 };
 
-// The collection file that lists the outputs of a run of several, by the
-// kind of file the format's outputs are.
-enum class CollectionKind {
-    pvd,          // pview.pvd, VTK's XML collection of XML data sets
-    file_series,  // pview.hdf.series, the JSON file-series list
-};
-
 // The one place formats are chosen: the writer of job.style.format for the
 // job's output, counting the bytes it writes into progress when given (which
 // must outlive it).  Creates no file.
@@ -68,12 +61,6 @@ std::unique_ptr<OutputWriter> make_output_writer(const Job& job, ProgressLine* p
 // Why this build cannot write style (a format that was not built, an option
 // the format cannot take), or nothing when it can.
 const char* style_refusal(const OutputStyle& style);
-
-// The collection kind of a format's runs.
-inline CollectionKind collection_kind(Format format)
-{
-    return format == Format::vtkhdf ? CollectionKind::file_series : CollectionKind::pvd;
-}
 
 // The formats, one file each.
 std::unique_ptr<OutputWriter> make_xml_writer(const Job& job, ProgressLine* progress);

@@ -1,6 +1,7 @@
 #include "run_plan.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -8,10 +9,8 @@
 #include "dir_listing.hpp"
 #include "failure.hpp"
 #include "file_names.hpp"
-#include "file_series.hpp"
 #include "input.hpp"
 #include "out_file.hpp"
-#include "output_writer.hpp"
 #include "piece_jobs.hpp"
 
 namespace cellplot {
@@ -21,7 +20,7 @@ Job command_line_job(const Options& options)
     Job job;
     job.dir = options.dir;
     job.style = options.style;
-    job.overwrite = options.overwrite;
+    job.overwrite = options.overwrite || options.update;
     job.jobs = options.jobs ? *options.jobs : available_cpus();
     return job;
 }
@@ -49,13 +48,21 @@ std::vector<std::int32_t> outputs_to_convert(const Options& options, const Job& 
     return found;
 }
 
+std::vector<std::int32_t> not_yet_complete(const std::vector<std::int32_t>& outnums,
+                                           const std::vector<std::int32_t>& complete)
+{
+    std::vector<std::int32_t> left;
+    std::set_difference(outnums.begin(), outnums.end(), complete.begin(), complete.end(),
+                        std::back_inserter(left));
+    return left;
+}
+
 void refuse_existing_outputs(const Job& job, const std::vector<std::string>& names,
                              const std::vector<std::int32_t>& outnums, bool collection)
 {
-    const bool series = collection_kind(job.style.format) == CollectionKind::file_series;
-    const std::string list = series ? series_file_name : collection_file_name;
-    if (collection && std::binary_search(names.begin(), names.end(), list))
-        fail(in_dir(job.dir, list), already_exists);
+    const std::string listing = collection_file_name(series_kind(job.style));
+    if (collection && std::binary_search(names.begin(), names.end(), listing))
+        fail(in_dir(job.dir, listing), already_exists);
     for (std::int32_t outnum : outnums) {
         if (job.style.format == Format::vtkhdf) {
             if (std::binary_search(names.begin(), names.end(), hdf_file_name(outnum)))
@@ -64,6 +71,24 @@ void refuse_existing_outputs(const Job& job, const std::vector<std::string>& nam
             fail(in_dir(job.dir, *name), already_exists);
         }
     }
+}
+
+Plan plan_run(const Options& options, const Job& job, const std::vector<std::string>& names)
+{
+    Plan plan;
+    plan.outnums = outputs_to_convert(options, job, names);
+    const SeriesKind kind = series_kind(job.style);
+    if (options.update) {
+        plan.collection.emplace(job.dir, kind, complete_outputs(job.dir, names, kind));
+        plan.outnums = not_yet_complete(plan.outnums, plan.collection->listed());
+        return plan;
+    }
+    const bool several = plan.outnums.size() > 1;
+    if (!job.overwrite)
+        refuse_existing_outputs(job, names, plan.outnums, several);
+    if (several)
+        plan.collection.emplace(job.dir, kind);
+    return plan;
 }
 
 bool progress_shown(Progress setting)

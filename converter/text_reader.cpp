@@ -300,7 +300,7 @@ done:
     if (star_at) {
         std::int32_t count = 0;
         if (!parse_integer(tok_, star_at, count) || count <= 0 || tok_[0] == '+' || tok_[0] == '-')
-            refuse("cannot read '" + token_text() + "' as a " + what);
+            refuse("cannot read '" + token_text() + "' as " + what);
         if (star_at + 1 == tok_end_)
             refuse("empty value in record " + std::to_string(record_) + " ('" + token_text() +
                    "' repeats a null value; not supported)");
@@ -372,6 +372,11 @@ void TextReader::reals(double* dst, std::int64_t n)
         }
         dst[i] = real();
     }
+}
+
+bool TextReader::at_end()
+{
+    return pos_ == end_ && !fill(static_cast<std::size_t>(end_ - buf_.get()));
 }
 
 void TextReader::end_record()

@@ -31,6 +31,8 @@ public:
     // Skips the rest of the line of the record's last value, or, for a
     // record with no values, one whole line.
     void end_record();
+    // Whether the source has no byte left to read.
+    bool at_end();
 
 private:
     // Finds the next value of the record; on return [tok_, tok_end_) holds it.

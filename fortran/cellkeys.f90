@@ -822,6 +822,32 @@ module cellkeys
     end subroutine
   end interface ck_scatter_range
 
+  ! order(k) = the slot of the key that comes k-th in path order (stable);
+  ! work: scratch of at least 5n + 4096 words.
+  interface ck_sort_keys
+    subroutine ck_sort_keys_flat(n, keys, order, work) bind(C, name="ck_sort_keys")
+      import :: c_int32_t
+      integer(c_int32_t), intent(in) :: n
+      integer(c_int32_t), intent(in) :: keys(*)
+      integer(c_int32_t), intent(out) :: order(*)
+      integer(c_int32_t), intent(inout) :: work(*)
+    end subroutine
+    subroutine ck_sort_keys_pairs(n, keys, order, work) bind(C, name="ck_sort_keys")
+      import :: c_int32_t
+      integer(c_int32_t), intent(in) :: n
+      integer(c_int32_t), intent(in) :: keys(2, *)
+      integer(c_int32_t), intent(out) :: order(*)
+      integer(c_int32_t), intent(inout) :: work(*)
+    end subroutine
+    subroutine ck_sort_keys_ck(n, keys, order, work) bind(C, name="ck_sort_keys")
+      import :: CellKey, c_int32_t
+      integer(c_int32_t), intent(in) :: n
+      type(CellKey), intent(in) :: keys(*)
+      integer(c_int32_t), intent(out) :: order(*)
+      integer(c_int32_t), intent(inout) :: work(*)
+    end subroutine
+  end interface ck_sort_keys
+
   interface
 
     ! ---- octree ----

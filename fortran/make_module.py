@@ -252,6 +252,14 @@ ck_scatter_range
     keys inout :: large
     int in :: large_capacity, first, last
 
+! order(k) = the slot of the key that comes k-th in path order (stable);
+! work: scratch of at least 5n + 4096 words.
+ck_sort_keys
+    int in :: n
+    keys in :: keys
+    int out :: order(*)
+    int inout :: work(*)
+
 ! ---- octree ----
 ! Status letters: "N" created or stored, "T", "O", "P", "U" the leaf
 ! found, "E" refused (nothing changed).  Rows above capacity are never

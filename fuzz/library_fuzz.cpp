@@ -1,12 +1,15 @@
 // Every library routine driven with arbitrary arguments: levels, axes,
 // octants, directions and slots near and far beyond their limits, keys with
-// any words, octree call sequences with any keys, levels, counts and letters,
-// saved random states with any reals.  Every array and every argument is a
-// separate guarded block sized as the caller's interface says, so touching
-// anything outside them stops the run.
+// any words, octree call sequences with any keys, levels, counts and letters
+// (batched lookups checked against single ones), saved random states with
+// any reals.  Every array and every argument is a separate guarded block
+// sized as the caller's interface says, so touching anything outside them
+// stops the run.
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "cellkeys.h"
 #include "fuzz_target.hpp"
@@ -39,6 +42,9 @@ struct World {
           slots(in.byte() % 24),
           keys(2 * std::size_t(slots)),
           keys0(2 * std::size_t(slots + 1)),
+          levels(slots),
+          values(slots),
+          statuses(slots),
           compact_slots(in.byte() % 24),
           compact(2 * std::size_t(compact_slots))
     {}
@@ -59,6 +65,10 @@ struct World {
         state.check();
         keys.check();
         keys0.check();
+        levels.check();
+        values.check();
+        statuses.check();
+        one_key.check();
         compact.check();
         saved.check();
         saved_second.check();
@@ -77,6 +87,10 @@ struct World {
     const std::int32_t slots;
     Guarded<std::int32_t> keys;
     Guarded<std::int32_t> keys0;
+    Guarded<std::int32_t> levels;  // the answers of a batch of lookups
+    Guarded<std::int32_t> values;
+    Guarded<char> statuses;
+    Guarded<CellKey> one_key{1};  // a key of the batch, looked up alone
     const std::int32_t compact_slots;
     Guarded<std::int32_t> compact;
     Guarded<double> saved{100};
@@ -121,7 +135,9 @@ std::int32_t capacity_within(Bytes& in, std::int32_t real)
 
 void step(Bytes& in, World& w)
 {
-    const std::uint8_t op = in.byte() % 56;  // 47..55: the random streams
+    // 47..55: the random streams; 56: a batch of lookups.  Bytes below 56
+    // keep their meaning, so saved inputs replay as they were found.
+    const std::uint8_t op = in.byte() % 57;
     switch (op) {
     case 0: fill_key(in, w, pick(in, w)); break;
     case 1: ck_get_level(pick(in, w), &w.out1); break;
@@ -303,6 +319,23 @@ void step(Bytes& in, World& w)
         else
             w.child[in.byte() % w.child.size()] = in.arg();
         break;
+    case 56: {
+        // The keys of the key array looked up at once: each answer is the
+        // one tree_lookup gives for that key alone.
+        w.a.set(capacity_within(in, w.rows));
+        w.b.set(capacity_within(in, w.slots));
+        tree_lookup_many(w.child.get(), w.state.get(), &w.a, &w.b, w.keys.get(), w.levels.get(),
+                         w.values.get(), w.statuses.get());
+        for (std::int32_t i = 0; i < w.b.g[0]; ++i) {
+            w.one_key[0] = CellKey{w.keys[2 * std::size_t(i)], w.keys[2 * std::size_t(i) + 1]};
+            tree_lookup(w.child.get(), w.state.get(), &w.a, w.one_key.get(), &w.out1, &w.out2,
+                        &w.letter);
+            FUZZ_CHECK(w.levels[std::size_t(i)] == w.out1.g[0]);
+            FUZZ_CHECK(w.values[std::size_t(i)] == w.out2.g[0]);
+            FUZZ_CHECK(w.statuses[std::size_t(i)] == w.letter.g[0]);
+        }
+        break;
+    }
     default:
         // The random streams: seeding, draws, normal deviates, and states
         // saved, altered and loaded again.
@@ -352,6 +385,75 @@ void step(Bytes& in, World& w)
     }
 }
 
+// ck_sort_keys on keys made from the key array and the pool as the steps
+// left them, each copied 100 to 355 times at every level field from -1 to 22
+// taken in turn (ties, ancestors, stale digits, levels past 18): the order
+// is a permutation, and restricted to the well-formed keys, and to the keys
+// with level fields past 18, it is what a stable sort by ck_collate gives
+// (each a set on which ck_collate is an order).
+void check_sort(Bytes& in, World& w)
+{
+    std::vector<CellKey> base;
+    for (std::int32_t s = 0; s < w.slots; ++s)
+        base.push_back(CellKey{w.keys[2 * std::size_t(s)], w.keys[2 * std::size_t(s) + 1]});
+    for (auto& k : w.key)
+        base.push_back(k[0]);
+    const std::size_t copies = 100 + in.byte();  // beyond sorting by insertion alone
+    const auto n = static_cast<std::int32_t>(base.size() * copies);
+    Guarded<std::int32_t> keys{2 * std::size_t(n)};
+    Guarded<std::int32_t> order{std::size_t(n)};
+    Guarded<std::int32_t> work{5 * std::size_t(n) + ck_sort_count_words};
+    Guarded<std::int32_t> count{1};
+    count[0] = n;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const CellKey& b = base[std::size_t(i) % base.size()];
+        const std::int32_t level = i % 24 - 1;
+        keys[2 * std::size_t(i)] = b.word1;
+        keys[2 * std::size_t(i) + 1] =
+            static_cast<std::int32_t>((static_cast<std::uint32_t>(b.word2) & 0x1FFFFFFu) +
+                                      static_cast<std::uint32_t>(level) * 0x2000000u);
+    }
+    ck_sort_keys(count.get(), keys.get(), order.get(), work.get());
+    keys.check();
+    order.check();
+    work.check();
+    count.check();
+    const auto key_at = [&](std::int32_t slot) {
+        return CellKey{keys[2 * std::size_t(slot - 1)], keys[2 * std::size_t(slot - 1) + 1]};
+    };
+    std::vector<bool> seen(std::size_t(n) + 1, false);
+    for (std::int32_t k = 0; k < n; ++k) {
+        FUZZ_CHECK(order[std::size_t(k)] >= 1 && order[std::size_t(k)] <= n);
+        FUZZ_CHECK(!seen[std::size_t(order[std::size_t(k)])]);
+        seen[std::size_t(order[std::size_t(k)])] = true;
+    }
+    const auto well_formed = [](const CellKey& k) {
+        const std::int32_t level = k.word2 >> 25;
+        const std::uint64_t path = (static_cast<std::uint64_t>(k.word2 & 0xFFFFFF) << 30) |
+                                   static_cast<std::uint32_t>(k.word1);
+        return k.word1 >= 0 && k.word1 < 0x40000000 && k.word2 >= 0 && level <= 18 &&
+               (k.word2 & 0x1000000) == 0 && (path >> (3 * level)) == 0;
+    };
+    const auto past_18 = [](const CellKey& k) { return k.word2 >= 19 * 0x2000000; };
+    for (const auto& in_set : {std::function<bool(const CellKey&)>(well_formed),
+                               std::function<bool(const CellKey&)>(past_18)}) {
+        std::vector<std::int32_t> sorted, expected;
+        for (std::int32_t k = 0; k < n; ++k) {
+            if (in_set(key_at(order[std::size_t(k)])))
+                sorted.push_back(order[std::size_t(k)]);
+            if (in_set(key_at(k + 1)))
+                expected.push_back(k + 1);
+        }
+        std::stable_sort(expected.begin(), expected.end(), [&](std::int32_t a, std::int32_t b) {
+            const CellKey x = key_at(a), y = key_at(b);
+            std::int32_t r;
+            ck_collate(&x, &y, &r);
+            return r < 0;
+        });
+        FUZZ_CHECK(sorted == expected);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -375,5 +477,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         step(in, w);
         w.check();
     }
+    check_sort(in, w);
     return 0;
 }

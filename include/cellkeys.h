@@ -275,6 +275,42 @@ void ck_gather_range(int32_t* compact, const int32_t* compact_capacity, const in
 void ck_scatter_range(const int32_t* compact, const int32_t* compact_capacity, int32_t* large,
                       const int32_t* large_capacity, const int32_t* first, const int32_t* last);
 
+/* Words of ck_sort_keys' work array beyond five per key. */
+enum { ck_sort_count_words = 4096 };
+
+/* Puts a key array in path order without moving it: order[k - 1] is the
+ * slot of the key that comes k-th, so that keys slot order[0], order[1], ...
+ * rise in ck_collate's order.  Stable: keys that compare equal keep their
+ * order.  Digits beyond a key's level are read as stored (0 in well-formed
+ * keys).  Keys whose level field lies past 18 follow every key of level 18
+ * or less with the same 18 digits, and among themselves come in
+ * ck_collate's order; against such keys ck_collate's answers are not
+ * transitive, so no order could follow them all.
+ *   n      in, the number of keys; 0 or below does nothing
+ *   keys   in, a key array of n slots (2n words)
+ *   order  out, n entries: the slots 1..n, each once
+ *   work   scratch of at least 5n + ck_sort_count_words (4096) words,
+ *          overwritten; any alignment
+ * order and work must not overlap keys or each other.
+ *
+ * Looking up keys in any order as fast as keys in path order: sort them,
+ * gather them in that order, look them up, and scatter the answers back.
+ * After the sort, work has room for the gathered keys and the answers:
+ *   ck_sort_keys(&n, keys, order, work);
+ *   for (k = 0; k < n; ++k) {   // sorted key array: work[0 .. 2n)
+ *       work[2 * k] = keys[2 * order[k] - 2];
+ *       work[2 * k + 1] = keys[2 * order[k] - 1];
+ *   }
+ *   tree_lookup_many(child, state, &capacity, &n, work, work + 2 * n, work + 3 * n,
+ *                    (char*)(work + 4 * n));
+ *   for (k = 0; k < n; ++k) {
+ *       levels[order[k] - 1] = work[2 * n + k];
+ *       values[order[k] - 1] = work[3 * n + k];
+ *       statuses[order[k] - 1] = ((char*)(work + 4 * n))[k];
+ *   }
+ * The answers are tree_lookup's for each key, in the keys' own order. */
+void ck_sort_keys(const int32_t* n, const int32_t* keys, int32_t* order, int32_t* work);
+
 /* ==== octree (octree/) ==== */
 
 /* A pointer-free octree in three caller-owned flat arrays of `capacity` rows:

@@ -13,6 +13,7 @@
 #include "cellkeys.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #if defined(__cpp_impl_three_way_comparison) && __cpp_impl_three_way_comparison >= 201907L
 #include <compare>
@@ -242,6 +243,21 @@ inline CellKey axis_neighbour(const CellKey& key, std::int32_t axis,
     return out;
 }
 
+// Words of work that sort_keys (ck_sort_keys) needs for n keys.
+constexpr std::size_t sort_work_words(std::int32_t n) noexcept
+{
+    return 5 * static_cast<std::size_t>(n > 0 ? n : 0) + ck_sort_count_words;
+}
+
+// order[k] := the slot (from 1) of the key that comes k-th in path order,
+// k = 0..n - 1, stable; work: sort_work_words(n) words, overwritten.
+inline void sort_keys(const CellKey* keys, std::int32_t n, std::int32_t* order,
+                      std::int32_t* work) noexcept
+{
+    static_assert(sizeof(CellKey) == 2 * sizeof(std::int32_t));
+    ck_sort_keys(&n, reinterpret_cast<const std::int32_t*>(keys), order, work);
+}
+
 // ---- octree ----
 
 // What tree_lookup reports.
@@ -331,6 +347,32 @@ public:
         static_assert(sizeof(CellKey) == 2 * sizeof(std::int32_t));
         tree_lookup_many(child_, state_, &capacity_, &n,
                          reinterpret_cast<const std::int32_t*>(keys), levels, values, statuses);
+    }
+    // As lookup_many, as fast for keys in any order as for keys in path
+    // order: the keys are sorted (order and work as for sort_keys), looked
+    // up in path order with the gathered keys and answers in work, and the
+    // answers scattered back to the keys' own places.
+    void sort_and_lookup_many(const CellKey* keys, std::int32_t n, std::int32_t* order,
+                              std::int32_t* work, std::int32_t* levels, std::int32_t* values,
+                              char* statuses) const noexcept
+    {
+        if (n <= 0)
+            return;
+        sort_keys(keys, n, order, work);
+        const auto size = static_cast<std::size_t>(n);
+        auto* sorted = reinterpret_cast<CellKey*>(work);  // 2n words
+        std::int32_t* found_levels = work + 2 * size;
+        std::int32_t* found_values = work + 3 * size;
+        char* found_statuses = reinterpret_cast<char*>(work + 4 * size);
+        for (std::size_t k = 0; k < size; ++k)
+            sorted[k] = keys[order[k] - 1];
+        lookup_many(sorted, n, found_levels, found_values, found_statuses);
+        for (std::size_t k = 0; k < size; ++k) {
+            const std::size_t at = static_cast<std::size_t>(order[k]) - 1;
+            levels[at] = found_levels[k];
+            values[at] = found_values[k];
+            statuses[at] = found_statuses[k];
+        }
     }
     void print() const noexcept { tree_print(parent_, child_, state_, &capacity_, count_); }
 

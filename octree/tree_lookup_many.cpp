@@ -8,13 +8,13 @@
 
 using namespace cellkeys::detail;
 
+namespace {
+
 // Walks in flight at once.  While one walk waits for its next row to come
 // from memory the others take their steps.  Measured on trees of one and
 // ten million nodes, 32 lanes beat 8 and 16 on random keys; the lanes
 // (some 4 KB) stay in the first-level cache.
-static constexpr int lanes = 32;
-
-namespace {
+constexpr int lanes = 32;
 
 // One walk in flight.  trail[k] is the node whose slot the lane's latest
 // walk read at level k, for k = 1..trail_end; key_path is that walk's key.

@@ -3,7 +3,7 @@
 # does nothing when they are all present already.
 set -euo pipefail
 packages=(
-  cmake make g++ gfortran clang libclang-rt-14-dev pkg-config
+  cmake make g++ gfortran clang libclang-rt-14-dev clang-format pkg-config
   libgtest-dev libbenchmark-dev libdeflate-dev liblz4-dev
   libopenmpi-dev openmpi-bin libhdf5-dev
   python3 python3-vtk9 python3-meshio python3-h5py xvfb xauth libgl1-mesa-dri

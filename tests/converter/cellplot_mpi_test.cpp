@@ -1,7 +1,8 @@
 // cellplot-mpi against cellplot: the same result files converted by both in
 // fresh directories, every file compared byte for byte, and bad inputs
-// refused with cellplot's message.  The number of processes comes from
-// CELLPLOT_MPI_NP; CTest runs this program once for each of several counts.
+// refused with cellplot's message.  CTest runs this program once for each of
+// several process counts, giving it the command that starts a job on that
+// many processes in CELLKEYS_MPIEXEC.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,18 +20,17 @@ namespace {
 
 const std::string cellplot = CELLPLOT;
 
-int nprocs()
+std::string mpiexec()
 {
-    const char* np = std::getenv("CELLPLOT_MPI_NP");
-    return np ? std::atoi(np) : 1;
+    const char* command = std::getenv("CELLKEYS_MPIEXEC");
+    return command ? command : "mpiexec -n 1";
 }
 
-// Runs cellplot-mpi on nprocs() processes in dir; a hung job is ended by
-// timeout (status 124), which the callers see as a wrong status.
+// Runs cellplot-mpi in dir; a hung job is ended by timeout (status 124),
+// which the callers see as a wrong status.
 ScratchDir::Result run_mpi(const ScratchDir& dir, const std::string& args = "")
 {
-    return dir.run("timeout", "60 " MPIEXEC " -n " + std::to_string(nprocs()) +
-                                  " --oversubscribe '" CELLPLOT_MPI "' " + args);
+    return dir.run("timeout", "60 " + mpiexec() + " '" CELLPLOT_MPI "' " + args);
 }
 
 // One output of a made-up run: the cell counts of its pieces (so pieces
@@ -100,7 +100,11 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
         {true, "--encoding binary --outputs all --jobs 3"},  // several pieces at once a process
         {false, "--output 4 --format binary --precision single --cell-type hexahedron"},
         {true, "--encoding binary --output 3 --format binary --compress zlib"},
+        {false, "--output 4 --points shared --cell-arrays level,piece"},
+        {true,
+         "--encoding binary --output 3 --format binary --points per-cell --cell-arrays piece"},
         {false, "--outputs 3-4 --overwrite --progress"},  // over earlier files of the outputs
+        {true, "--encoding binary --outputs all --update"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
@@ -130,7 +134,9 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
 }
 
 // Each bad input ends the job with a non-zero status and the very message
-// cellplot gives for it, from whichever rank meets it, and no master file.
+// cellplot gives for it, from whichever rank meets it, as the job's one line
+// (no abort notice, no other rank saying it was interrupted), and no master
+// file.
 TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
 {
     const OutputLayout five = {0, {20, 9, 14, 3, 17}, 3};
@@ -177,6 +183,11 @@ TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
         const ScratchDir::Result m = run_mpi(parallel);
         EXPECT_TRUE(m.status != 0 && m.status != 124) << "status " << m.status;
         EXPECT_NE(m.err.find(message), std::string::npos) << m.err;
+        std::size_t lines = 0;
+        for (std::size_t at = 0; (at = m.err.find("cellplot-mpi: ", at)) != std::string::npos; ++at)
+            lines += at == 0 || m.err[at - 1] == '\n';
+        EXPECT_EQ(lines, 1u) << m.err;
+        EXPECT_EQ(m.err.find("MPI_ABORT"), std::string::npos) << m.err;
 
         const auto after = files_of(parallel);
         if (before.count("pview0000.pvtu"))

@@ -467,8 +467,8 @@ TEST(cellplot_run, fails_on_each_bad_input_naming_the_file_and_keeping_what_exis
          "cellplot: reso0000000000.res: reflevel 9 is outside the levels 0..4 of the cell-size "
          "table\n"},
         {"nlevels beyond the table", "1 1\n1 1 1\n1 0 64 0 0\n0 0 0 0\n" + std::string(12, '\n'),
-         "cellplot: reso0000000000.res: nlevels is 64, more than the 63 levels the converter "
-         "tabulates\n"},
+         "cellplot: reso0000000000.res: record 3 gives 64 levels below the root, more than the 63 "
+         "the converter tabulates\n"},
     };
     for (const Case& c : cases) {
         ScratchDir dir;

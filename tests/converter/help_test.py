@@ -38,7 +38,7 @@ def help_options():
 
 man, shown = man_options(), help_options()
 assert man == shown, ("only in the manual page", man - shown, "only in --help", shown - man)
-assert len(man) == 17, sorted(man)
+assert len(man) == 18, sorted(man)
 for option in sorted(man):
     name, _, values = option.partition("=")
     # Each value word is taken (with --help, nothing is converted); a

@@ -143,6 +143,8 @@ TEST(text_reader, refuses_what_it_does_not_read_with_the_line)
 {
     EXPECT_EQ(failure_of([] { Text("1\n2\n1.5x\n").reals(1, 3); }),
               "t.res: line 3: cannot read '1.5x' as a real");
+    EXPECT_EQ(failure_of([] { Text("0*1.5\n").reals(1, 1); }),
+              "t.res: line 1: cannot read '0*1.5' as a real");
     EXPECT_EQ(failure_of([] { Text("1,,2\n").reals(4, 3); }),
               "t.res: line 1: empty value in record 4 (two commas in a row are not supported)");
     EXPECT_EQ(failure_of([] { Text(",1\n").reals(4, 1); }),
@@ -234,9 +236,11 @@ TEST(control_file, fewer_than_ten_lines_or_a_bad_value_is_refused)
         Settings s;
         return failure_of([&] { read_control_from(src, s); });
     };
-    EXPECT_EQ(fails("1\n2\n3\n4\n5\n6\n0\n8\n9\n"),
-              "contview.dat: ends in record 10 after 0 values; an integer expected");
-    EXPECT_EQ(fails("1\n2\n3\n"), "contview.dat: ends before record 4");
+    const std::string read = " lines; line 7 (the result encoding) and line 10 (the output "
+                             "number) are read";
+    EXPECT_EQ(fails("1\n2\n3\n4\n5\n6\n0\n8\n9\n"), "contview.dat: has only 9" + read);
+    EXPECT_EQ(fails("1\n2\n3\n"), "contview.dat: has only 3" + read);
+    EXPECT_EQ(fails(""), "contview.dat: has only 0" + read);
     EXPECT_EQ(fails("1\n2\n3\n4\n5\n6\nbinary\n8\n9\n10\n"),
               "contview.dat: line 7: cannot read 'binary' as an integer");
 }

@@ -3,8 +3,10 @@ every dataset and attribute of the one file equal, value for value (through
 h5py), for pieces of different sizes with an empty one, 0 and 18 species,
 both precisions, zlib, and a run of several outputs with its series; and the
 failures: a damaged piece, an existing output, each ending non-zero with
-one message and no .hdf or temporary file left.  Run by CTest as
-    python3 vtkhdf_mpi_test.py CELLPLOT CELLPLOT_MPI MPIEXEC NP
+one message and no .hdf or temporary file left.  Run by CTest (under
+cellkeys_add_mpi_test's environment, whose CELLKEYS_MPIEXEC is the command
+that starts a job of NP processes) as
+    python3 vtkhdf_mpi_test.py CELLPLOT CELLPLOT_MPI NP
 """
 import json
 import os
@@ -18,11 +20,12 @@ import numpy as np
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from vtk_round_trip_test import make_pieces, write_result  # noqa: E402
 
-CELLPLOT, CELLPLOT_MPI, MPIEXEC, NP = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+CELLPLOT, CELLPLOT_MPI, NP = sys.argv[1], sys.argv[2], sys.argv[3]
+MPIEXEC = os.environ["CELLKEYS_MPIEXEC"].split()
 
 
 def run_mpi(folder, *args):
-    return subprocess.run([MPIEXEC, "-n", NP, "--oversubscribe", CELLPLOT_MPI, *args], cwd=folder,
+    return subprocess.run([*MPIEXEC, CELLPLOT_MPI, *args], cwd=folder,
                           capture_output=True, text=True, timeout=120)
 
 

@@ -1,11 +1,14 @@
 """The whole job on a small mesh: the sample solver under mpiexec with two
 processes, cellplot on its files, and VTK's XML readers on the output.
 Run by CTest as
-    python3 end_to_end_test.py ENCODING MPIEXEC SAMPLE_SOLVER CELLPLOT
+    python3 end_to_end_test.py ENCODING SAMPLE_SOLVER CELLPLOT
+with the command that starts a job on two processes in CELLKEYS_MPIEXEC
+(mpiexec and its arguments, separated by spaces).
 """
 import math
 import os
 import re
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -20,9 +23,8 @@ MAX_LEVEL = 4
 def run_job(encoding, mpiexec, solver, cellplot, folder):
     outnum = 7 if encoding == "binary" else 0
     job = subprocess.run(
-        [mpiexec, "-n", str(PROCESSES), solver, "--max-level",
-         str(MAX_LEVEL), "--encoding", encoding, "--output", str(outnum), "--species",
-         str(SPECIES)],
+        mpiexec + [solver, "--max-level", str(MAX_LEVEL), "--encoding", encoding,
+                   "--output", str(outnum), "--species", str(SPECIES)],
         cwd=folder, check=True, capture_output=True, text=True)
     found = re.search(r"wrote (\d+) cells", job.stdout)
     assert found, f"no cell count in the solver's output: {job.stdout!r}"
@@ -122,7 +124,8 @@ def check(folder, total, outnum):
 
 
 def main():
-    encoding, mpiexec, solver, cellplot = sys.argv[1:5]
+    encoding, solver, cellplot = sys.argv[1:4]
+    mpiexec = shlex.split(os.environ["CELLKEYS_MPIEXEC"])
     with tempfile.TemporaryDirectory() as folder:
         total, outnum = run_job(encoding, mpiexec, solver, cellplot, folder)
         counts = check(folder, total, outnum)

@@ -130,6 +130,7 @@ contains
 
   subroutine check_key_arrays()
     integer(c_int32_t) :: keys(2, 4), compact(2, 2), keys0(2, 0:2)
+    integer(c_int32_t) :: order(4), work(5 * 4 + 4096)
     type(CellKey) :: key, got
     integer(c_int32_t) :: s
 
@@ -159,6 +160,11 @@ contains
     call expect(all(keys0(:, 0) == [30, 33554432]) .and. all(keys0(:, 1:) == -1), 'ck_write_slot0 slot 0')
     call ck_read_slot0(key, keys0, 2, 0)
     call expect(same(key, 30, 33554432), 'ck_read_slot0')
+
+    ! Slots 1..4 now hold level-1 keys with words 10, 10, 77, 88: level-1 digits
+    ! 2, 2, 5, 0; the two equal keys keep their order.
+    call ck_sort_keys(4, keys, order, work)
+    call expect(all(order == [4, 1, 2, 3]), 'ck_sort_keys')
   end subroutine
 
   subroutine check_octree()

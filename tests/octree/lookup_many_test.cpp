@@ -1,9 +1,11 @@
 // tree_lookup_many against one tree_lookup per key, on random trees with
 // every letter, marked and hidden subtrees, values, "N" slots naming no
 // row, and keys of every level field (past the leaves, past level 18, above
-// 20, with negative words), in random order and in path order.  Guard words
-// around the outputs catch any entry written past n.
+// 20, with negative words), in random order and in path order, and after
+// sorting with ck_sort_keys.  Guard words around the outputs catch any entry
+// written past n.
 #include "cellkeys.h"
+#include "cellkeys.hpp"
 #include "tree_fixture.hpp"
 
 #include <gtest/gtest.h>
@@ -80,6 +82,29 @@ std::vector<std::int32_t> random_keys(std::uint32_t seed, int count)
     return keys;
 }
 
+// count keys of every kind, then count keys along the tree's own paths,
+// down to its deepest nodes and a few levels past them.
+std::vector<std::int32_t> random_and_tree_keys(const Tree& tree, std::uint32_t seed, int count)
+{
+    std::vector<std::int32_t> keys = random_keys(seed, count);
+    std::mt19937 rng(seed);
+    for (int k = 0; k < count; ++k) {
+        octree_model::Cell digits;
+        for (int node = 1; node >= 1 && node <= tree.count && digits.size() < 20;) {
+            const int slot = static_cast<int>(rng() % 8);
+            digits.push_back(slot);
+            node = tree.state_at(node, slot) == 'N' ? tree.child_at(node, slot) : 0;
+        }
+        while (digits.size() < 20 && rng() % 2) {
+            digits.push_back(static_cast<int>(rng() % 8));
+        }
+        const CellKey key = key_of(digits);
+        keys.push_back(key.word1);
+        keys.push_back(key.word2);
+    }
+    return keys;
+}
+
 // The keys sorted by their digits, level 1 first: path order, as a solver
 // would pass the cells of a sweep.
 std::vector<std::int32_t> in_path_order(const std::vector<std::int32_t>& keys)
@@ -142,24 +167,7 @@ TEST(tree_lookup_many, answers_as_single_lookups_on_random_trees_in_any_order)
     for (const Case c : {Case{1, 40, 3}, Case{2, 600, 6}, Case{3, 3000, 12}, Case{4, 800, 20}}) {
         SCOPED_TRACE(c.seed);
         const Tree tree = random_tree(c.seed, c.rows, c.max_level);
-        std::vector<std::int32_t> keys = random_keys(c.seed, 3000);
-        // Keys along the tree's own paths, down to its deepest nodes and a
-        // few levels past them.
-        std::mt19937 rng(c.seed);
-        for (int k = 0; k < 3000; ++k) {
-            octree_model::Cell digits;
-            for (int node = 1; node >= 1 && node <= tree.count && digits.size() < 20;) {
-                const int slot = static_cast<int>(rng() % 8);
-                digits.push_back(slot);
-                node = tree.state_at(node, slot) == 'N' ? tree.child_at(node, slot) : 0;
-            }
-            while (digits.size() < 20 && rng() % 2) {
-                digits.push_back(static_cast<int>(rng() % 8));
-            }
-            const CellKey key = key_of(digits);
-            keys.push_back(key.word1);
-            keys.push_back(key.word2);
-        }
+        const std::vector<std::int32_t> keys = random_and_tree_keys(tree, c.seed, 3000);
         const auto n = static_cast<std::int32_t>(keys.size() / 2);
         expect_same_as_single_lookups(tree, keys, n);
         // In path order consecutive keys share long prefixes; reversed, a
@@ -195,5 +203,34 @@ TEST(tree_lookup_many, refuses_every_key_of_arrays_without_rows_and_writes_nothi
         tree_lookup_many(nullptr, nullptr, &capacity, &n, nullptr, nullptr, nullptr, nullptr);
         capacity = 5;
         tree_lookup_many(nullptr, nullptr, &capacity, &n, nullptr, nullptr, nullptr, nullptr);
+    }
+}
+
+TEST(tree_lookup_many, after_ck_sort_keys_answers_as_single_lookups_in_the_callers_order)
+{
+    // The composition for keys in any order: ck_sort_keys, the keys gathered
+    // in that order, tree_lookup_many, the answers scattered back (the C++
+    // layer's sort_and_lookup_many).
+    for (const std::uint32_t seed : {5u, 6u}) {
+        SCOPED_TRACE(seed);
+        Tree tree = random_tree(seed, 2000, 12);
+        const std::vector<std::int32_t> keys = random_and_tree_keys(tree, seed, 4000);
+        const cellkeys::TreeView view(tree.parent.data(), tree.child.data(), tree.state.data(),
+                                      tree.capacity, &tree.count);
+        for (const std::vector<std::int32_t>& given : {keys, in_path_order(keys)}) {
+            const auto n = static_cast<std::int32_t>(given.size() / 2);
+            std::vector<std::int32_t> order(n), work(cellkeys::sort_work_words(n));
+            std::vector<std::int32_t> levels(n, guard_word), values(n, guard_word);
+            std::vector<char> statuses(n, guard_byte);
+            view.sort_and_lookup_many(reinterpret_cast<const CellKey*>(given.data()), n,
+                                      order.data(), work.data(), levels.data(), values.data(),
+                                      statuses.data());
+            for (std::int32_t i = 0; i < n; ++i) {
+                const CellKey key{given[2 * i], given[2 * i + 1]};
+                ASSERT_EQ((octree_model::Found{statuses[i], levels[i], values[i]}),
+                          tree.lookup(key))
+                    << "key " << i << ": (" << key.word1 << ", " << key.word2 << ")";
+            }
+        }
     }
 }

@@ -22,4 +22,16 @@ cmake --build "$work" >"$work/build.log" || { cat "$work/build.log"; exit 1; }
 "$work/use_cxx"
 if [ -n "$fc" ]; then "$work/use_fortran"; fi
 if [ -n "$mpi" ]; then "$work/use_mpi"; fi
+# Asked for the MPI component, an install without the MPI wrappers says why
+# it is missing: this one with its MPI files taken out.
+bare=$work/without_mpi
+cp -r "$prefix" "$bare"
+find "$bare" -name 'cellkeys-mpi-targets*.cmake' -delete
+if cmake -S "$here/consumer" -B "$work/bare_build" -DCMAKE_PREFIX_PATH="$bare" \
+  -DEXPECTED_VERSION="$version" -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
+  -DWITH_MPI=mpi >"$work/bare.log" 2>&1; then
+  echo "find_package(cellkeys COMPONENTS mpi) was found without the MPI wrappers"; exit 1
+fi
+grep -q "component mpi: this cellkeys was built without MPI" "$work/bare.log" ||
+  { cat "$work/bare.log"; exit 1; }
 echo "find_package consumers ran"

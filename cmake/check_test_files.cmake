@@ -1,0 +1,27 @@
+# Fails when a *_test.* file under TESTS is neither used by a registered
+# test (a line of the file USED) nor skipped by this build for a stated
+# reason (a line "<file>: <reason>" of the file SKIPPED).  The files on disk
+# are listed when the check runs, so a file added since configuring counts.
+cmake_minimum_required(VERSION 3.25)
+file(STRINGS ${USED} used)
+file(STRINGS ${SKIPPED} skipped)
+set(skipped_files)
+foreach(line IN LISTS skipped)
+  string(REGEX REPLACE ": .*" "" file "${line}")
+  list(APPEND skipped_files ${file})
+  message("skipped in this build: ${line}")
+endforeach()
+file(GLOB_RECURSE on_disk LIST_DIRECTORIES false ${TESTS}/*_test.*)
+set(unused)
+foreach(file IN LISTS on_disk)
+  if(NOT file IN_LIST used AND NOT file IN_LIST skipped_files)
+    file(RELATIVE_PATH name ${TESTS}/.. ${file})
+    list(APPEND unused ${name})
+  endif()
+endforeach()
+list(LENGTH on_disk count)
+if(unused)
+  list(JOIN unused "\n  " unused)
+  message(FATAL_ERROR "built or run by no test:\n  ${unused}")
+endif()
+message("${count} test files, each built or run by a test or skipped with its reason")
