@@ -136,7 +136,7 @@ TEST(cellplot_mpi, writes_the_bytes_of_cellplot_for_every_encoding_format_and_ou
 // Each bad input ends the job with a non-zero status and the very message
 // cellplot gives for it, from whichever rank meets it, as the job's one line
 // (no abort notice, no other rank saying it was interrupted), and no master
-// file.
+// file; with one job a process and with two.
 TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
 {
     const OutputLayout five = {0, {20, 9, 14, 3, 17}, 3};
@@ -167,38 +167,40 @@ TEST(cellplot_mpi, fails_as_cellplot_does_and_ends_every_process)
         {"an existing master file",
          [](const ScratchDir& d) { d.write("pview0000.pvtu", "earlier"); }},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ScratchDir serial, parallel;
-        write_output(serial, five, false);
-        write_output(parallel, five, false);
-        c.spoil(serial);
-        c.spoil(parallel);
-        const auto before = files_of(parallel);
+    for (const char* jobs : {"", "--jobs 2"})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " " + jobs);
+            ScratchDir serial, parallel;
+            write_output(serial, five, false);
+            write_output(parallel, five, false);
+            c.spoil(serial);
+            c.spoil(parallel);
+            const auto before = files_of(parallel);
 
-        const ScratchDir::Result s = serial.run(cellplot);
-        ASSERT_NE(s.status, 0);
-        ASSERT_EQ(s.err.rfind("cellplot: ", 0), 0u) << s.err;
-        const std::string message = "cellplot-mpi: " + s.err.substr(10);
-        const ScratchDir::Result m = run_mpi(parallel);
-        EXPECT_TRUE(m.status != 0 && m.status != 124) << "status " << m.status;
-        EXPECT_NE(m.err.find(message), std::string::npos) << m.err;
-        std::size_t lines = 0;
-        for (std::size_t at = 0; (at = m.err.find("cellplot-mpi: ", at)) != std::string::npos; ++at)
-            lines += at == 0 || m.err[at - 1] == '\n';
-        EXPECT_EQ(lines, 1u) << m.err;
-        EXPECT_EQ(m.err.find("MPI_ABORT"), std::string::npos) << m.err;
+            const ScratchDir::Result s = serial.run(cellplot);
+            ASSERT_NE(s.status, 0);
+            ASSERT_EQ(s.err.rfind("cellplot: ", 0), 0u) << s.err;
+            const std::string message = "cellplot-mpi: " + s.err.substr(10);
+            const ScratchDir::Result m = run_mpi(parallel, jobs);
+            EXPECT_TRUE(m.status != 0 && m.status != 124) << "status " << m.status;
+            EXPECT_NE(m.err.find(message), std::string::npos) << m.err;
+            std::size_t lines = 0;
+            for (std::size_t at = 0; (at = m.err.find("cellplot-mpi: ", at)) != std::string::npos;
+                 ++at)
+                lines += at == 0 || m.err[at - 1] == '\n';
+            EXPECT_EQ(lines, 1u) << m.err;
+            EXPECT_EQ(m.err.find("MPI_ABORT"), std::string::npos) << m.err;
 
-        const auto after = files_of(parallel);
-        if (before.count("pview0000.pvtu"))
-            EXPECT_EQ(after.at("pview0000.pvtu"), "earlier");
-        else
-            EXPECT_FALSE(after.count("pview0000.pvtu"));
-        const std::string what = c.what;
-        if (what.rfind("an existing", 0) == 0 || what.rfind("a missing", 0) == 0) {
-            EXPECT_EQ(after, before) << "a file was written before the refusal";
+            const auto after = files_of(parallel);
+            if (before.count("pview0000.pvtu"))
+                EXPECT_EQ(after.at("pview0000.pvtu"), "earlier");
+            else
+                EXPECT_FALSE(after.count("pview0000.pvtu"));
+            const std::string what = c.what;
+            if (what.rfind("an existing", 0) == 0 || what.rfind("a missing", 0) == 0) {
+                EXPECT_EQ(after, before) << "a file was written before the refusal";
+            }
         }
-    }
 }
 
 // Every rank parses the command line; rank 0 alone speaks, and all end with
