@@ -158,7 +158,8 @@ def check_interrupted_second_output_then_update():
         make_results(folder, "--pieces", "2", "--level", "2", "--outnum", "1")
         make_results(folder, "--pieces", "2", "--cells", "300000", "--species", "0",
                      "--outnum", "2")
-        proc = start(folder, "--outputs=all")
+        # One job, so that piece 1 is the one open when the signal comes.
+        proc = start(folder, "--outputs=all", "--jobs=1")
         wait_until_written(proc, os.path.join(folder, "view0000010002.vtu"))
         proc.send_signal(signal.SIGTERM)
         _, err = proc.communicate(timeout=60)
