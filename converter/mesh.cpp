@@ -219,67 +219,144 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         return p;
     };
 
-    // The corners of a cell ready to look up.  Cells are taken lookahead
-    // cells after their slots in the table were asked from memory, so that
-    // the cache misses overlap instead of following one another.
-    struct Corners {
-        Home home[8];
+    // The point of a corner whose key is home, met first at corner c (in
+    // shape's order) of cell i; -1 for a corner that joins no multiple.
+    auto find_point = [&](const Home& home, std::int32_t i, int c) {
+        if (!home.joins)
+            return std::int32_t{-1};
+        // From the recent points (most corners were met a few cells
+        // before), else from the table.
+        MergeTable::Recent& r = recent[home.recent];
+        if (cmp.packed && r.point >= 0 && r.key == home.packed)
+            return r.point;
+        std::int32_t found = -1;
+        for (std::size_t s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
+            if ((slot[s] & ~number_mask) == home.tag) {
+                const std::int32_t p = static_cast<std::int32_t>(slot[s] & number_mask) - 1;
+                if (is_point_of(p, home.key)) {
+                    found = p;
+                    break;
+                }
+            }
+        if (found < 0) {
+            found = add_point(i, c);
+            if (2 * ++ntable > nslots && nslots < MergeTable::capacity)
+                grow();
+            put(home, found);
+        }
+        r = {home.packed, found};
+        return found;
     };
-    constexpr std::int32_t lookahead = 4;
-    Corners ring[lookahead];
-    auto prepare = [&](std::int32_t i) {
-        AxisKey key[3][2];
+    // A key that is not among the recent points is looked up in (or added
+    // to) the table: its slot is asked from memory a while before.
+    auto prefetch = [&](const Home& home) {
+        const MergeTable::Recent& r = recent[home.recent];
+        if (!cmp.packed || r.point < 0 || r.key != home.packed)
+            __builtin_prefetch(slot + (home.start & mask));
+    };
+
+    // The six axis keys of each cell, worked out once.
+    auto keys_of = [&](std::int32_t i, AxisKey key[3][2]) {
         for (int a = 0; a < 3; ++a)
             for (int side = 0; side < 2; ++side)
                 key[a][side] = axis_key(cmp, corner_coordinate(mesh.cells, i, side << a, a), a);
-        Corners& q = ring[i % lookahead];
-        for (int c = 0; c < 8; ++c) {
-            const int k = mesh.shape.voxel_corner[c];
-            q.home[c] = home_of(cmp, key[0][k & 1], key[1][(k >> 1) & 1], key[2][k >> 2]);
-            // A key that is not among the recent points is looked up in
-            // (or added to) the table: ask for its slot now.
-            const MergeTable::Recent& r = recent[q.home[c].recent];
-            if (!cmp.packed || r.point < 0 || r.key != q.home[c].packed)
-                __builtin_prefetch(slot + (q.home[c].start & mask));
-        }
     };
-    for (std::int32_t i = 0; i < std::min(lookahead - 1, mesh.ncells); ++i)
-        prepare(i);
 
-    for (std::int32_t i = 0; i < mesh.ncells; ++i) {
-        if (i + lookahead - 1 < mesh.ncells)
-            prepare(i + lookahead - 1);
-        const Corners& q = ring[i % lookahead];
-        std::int32_t* ids = conn + 8 * std::size_t(i);
-        for (int c = 0; c < 8; ++c) {
-            const Home& home = q.home[c];
-            std::int32_t found = -1;
-            if (home.joins) {
-                // The point of the key, if it has one: from the recent
-                // points (most corners were met a few cells before), else
-                // from the table.
-                MergeTable::Recent& r = recent[home.recent];
-                if (cmp.packed && r.point >= 0 && r.key == home.packed) {
-                    found = r.point;
-                } else {
-                    for (std::size_t s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
-                        if ((slot[s] & ~number_mask) == home.tag) {
-                            const std::int32_t p =
-                                static_cast<std::int32_t>(slot[s] & number_mask) - 1;
-                            if (is_point_of(p, home.key)) {
-                                found = p;
-                                break;
-                            }
-                        }
-                    if (found < 0) {
-                        found = add_point(i, c);
-                        if (2 * ++ntable > nslots && nslots < MergeTable::capacity)
-                            grow();
-                        put(home, found);
+    // Cells in a solver's file follow the depth-first order of its tree, so
+    // the eight children of one parent mostly come one after another: a
+    // group whose boxes tile a 2 x 2 x 2 block of equal boxes has 27
+    // distinct corners, known from the block's three multiples per axis, and
+    // only these are looked up (rather than 64 corners).  A group qualifies
+    // when every coordinate joins its multiple, the three multiples of each
+    // axis are distinct and the eight boxes take the eight places of the
+    // block (in any order); two corners of it then have the same key exactly
+    // when they are the same place of the block, so the points, their
+    // numbers and their first uses are those of looking every corner up.
+    struct Group {
+        std::uint64_t word[3][3];  // the block's multiples along each axis
+        int place[8];              // a box's place in the block: bit a, high along axis a
+        AxisKey key[3][3];
+    };
+    auto group_at = [&](std::int32_t i, AxisKey key[8][3][2], Group& g) {
+        for (int j = 0; j < 8; ++j)
+            keys_of(i + j, key[j]);
+        for (int a = 0; a < 3; ++a) {
+            int low = 0;
+            for (int j = 1; j < 8; ++j)
+                if (key[j][a][0].word < key[low][a][0].word)
+                    low = j;
+            g.key[a][0] = key[low][a][0];
+            g.key[a][1] = key[low][a][1];
+            g.word[a][0] = g.key[a][0].word;
+            g.word[a][1] = g.key[a][1].word;
+            int high = -1;
+            for (int j = 0; j < 8; ++j)
+                if (key[j][a][0].word == g.word[a][1])
+                    high = j;
+            if (high < 0)
+                return false;
+            g.key[a][2] = key[high][a][1];
+            g.word[a][2] = g.key[a][2].word;
+            if (g.word[a][0] == g.word[a][1] || g.word[a][1] == g.word[a][2] ||
+                g.word[a][0] == g.word[a][2])
+                return false;
+        }
+        unsigned seen = 0;
+        for (int j = 0; j < 8; ++j) {
+            int place = 0;
+            for (int a = 0; a < 3; ++a) {
+                const int b = key[j][a][0].word == g.word[a][0] ? 0 : 1;
+                if (key[j][a][0].word != g.word[a][b] || key[j][a][1].word != g.word[a][b + 1] ||
+                    !key[j][a][0].joins || !key[j][a][1].joins)
+                    return false;
+                place |= b << a;
+            }
+            g.place[j] = place;
+            seen |= 1u << place;
+        }
+        return seen == 0xFF;
+    };
+
+    AxisKey key[8][3][2];
+    Group g;
+    for (std::int32_t i = 0; i < mesh.ncells;) {
+        if (i + 8 <= mesh.ncells && group_at(i, key, g)) {
+            Home home[27];
+            std::int32_t point[27];
+            for (int z = 0; z < 3; ++z)
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < 3; ++x) {
+                        const int l = x + 3 * y + 9 * z;
+                        home[l] = home_of(cmp, g.key[0][x], g.key[1][y], g.key[2][z]);
+                        prefetch(home[l]);
+                        point[l] = -1;
                     }
-                    r = {home.packed, found};
+            for (int j = 0; j < 8; ++j, ++i) {
+                std::int32_t* ids = conn + 8 * std::size_t(i);
+                const int place = g.place[j];
+                for (int c = 0; c < 8; ++c) {
+                    const int k = mesh.shape.voxel_corner[c];
+                    const int l = ((place & 1) + (k & 1)) +
+                                  3 * (((place >> 1) & 1) + ((k >> 1) & 1)) +
+                                  9 * ((place >> 2) + (k >> 2));
+                    if (point[l] < 0)
+                        point[l] = find_point(home[l], i, c);
+                    ids[c] = point[l];
                 }
             }
+            continue;
+        }
+        // A cell on its own.
+        keys_of(i, key[0]);
+        Home home[8];
+        for (int c = 0; c < 8; ++c) {
+            const int k = mesh.shape.voxel_corner[c];
+            home[c] = home_of(cmp, key[0][0][k & 1], key[0][1][(k >> 1) & 1], key[0][2][k >> 2]);
+            prefetch(home[c]);
+        }
+        std::int32_t* ids = conn + 8 * std::size_t(i);
+        for (int c = 0; c < 8; ++c) {
+            std::int32_t found = find_point(home[c], i, c);
             // A corner that joins no multiple, or whose point this cell
             // already has (a box thinner than the tolerance), is a point of
             // its own that no other corner joins: a cell's eight points are
@@ -288,6 +365,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 found = add_point(i, c);
             ids[c] = found;
         }
+        ++i;
     }
     mesh.npoints = npoints;
 }
