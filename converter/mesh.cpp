@@ -76,38 +76,29 @@ Comparison choose_comparison(const Cells& cells, std::int32_t ncells, double fin
 }
 
 // One coordinate's share of a corner's key: its multiple of the step (or
-// its bits, when exact), whether it joins that multiple, and what it adds to
-// the two hashes of the key.  Each cell has two coordinates per axis, so
-// each is worked out once.
+// its bits, when exact) and whether it joins that multiple.  Each cell has
+// two coordinates per axis, so each is worked out once.
 struct AxisKey {
     std::uint64_t word;
     bool joins;
-    std::uint64_t part;        // of the key's hash
-    std::uint64_t block_part;  // of its block's hash
-    std::uint64_t local;       // its place in its block
 };
 
-AxisKey axis_key(const Comparison& cmp, double v, int a)
+inline AxisKey axis_key(const Comparison& cmp, double v, int a)
 {
-    static constexpr std::uint64_t factor[3] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu,
-                                                0x165667B19E3779F9u};
-    std::uint64_t w;
-    bool joins;
     if (cmp.exact) {
         v += 0.0;  // -0 and +0 alike
+        std::uint64_t w;
         std::memcpy(&w, &v, sizeof w);
-        joins = !std::isnan(v);
-    } else {
-        // t - m is exact: t is below 2^41 and m is its floor.
-        const double t = (v - cmp.origin[a]) * cmp.inverse + 0.5;
-        const double m = std::floor(t);
-        w = static_cast<std::uint64_t>(m);
-        joins = std::fabs(t - m - 0.5) <= tolerance_fraction;
+        return {w, !std::isnan(v)};
     }
-    return {w, joins, w * factor[a], (w >> 2) * factor[a], (w & 3) << (2 * a)};
+    // t is at least 0.5 (the origin is the lowest coordinate) and below
+    // 2^41, so its truncation m is its floor and t - m is exact.
+    const double t = (v - cmp.origin[a]) * cmp.inverse + 0.5;
+    const std::uint64_t w = static_cast<std::uint64_t>(t);
+    return {w, std::fabs(t - static_cast<double>(w) - 0.5) <= tolerance_fraction};
 }
 
-std::uint64_t finish(std::uint64_t h)
+inline std::uint64_t finish(std::uint64_t h)
 {
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9u;
@@ -117,8 +108,11 @@ std::uint64_t finish(std::uint64_t h)
 // A corner's key, where its probe of the table starts (before the table's
 // mask), the hash bits a slot keeps of it, and its entry in the table of
 // recent points.  Multiples in one block of 4 x 4 x 4 start in one run of 64
-// slots, so that the corners of cells that follow each other in the file
-// (neighbours, in the solver's depth-first order) share cache lines.
+// slots, and take 64 neighbouring entries of the recent points, so that the
+// corners of cells that follow each other in the file (neighbours, in the
+// solver's depth-first order) share cache lines.  A slot keeps 9 bits of
+// the block's hash mixed with the place in the block, which differ for two
+// keys of one block.
 struct Home {
     std::uint64_t key[3];
     std::uint64_t packed;  // the key in one word, where the piece allows
@@ -128,18 +122,28 @@ struct Home {
     std::uint32_t recent;
 };
 
-Home home_of(const Comparison& cmp, const AxisKey& x, const AxisKey& y, const AxisKey& z)
+inline Home home_of(const Comparison& cmp, const AxisKey& x, const AxisKey& y, const AxisKey& z)
 {
-    const std::uint64_t h = finish(x.part ^ y.part ^ z.part);
+    static constexpr std::uint64_t factor[3] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu,
+                                                0x165667B19E3779F9u};
     Home home{{x.word, y.word, z.word},
               x.word | y.word << packed_bits | z.word << 2 * packed_bits,
               x.joins && y.joins && z.joins,
-              h,
-              static_cast<std::uint32_t>(h >> (64 - 9)) << number_bits,
-              static_cast<std::uint32_t>(h & (MergeTable::recent_size - 1))};
-    if (!cmp.exact)
-        home.start =
-            finish(x.block_part ^ y.block_part ^ z.block_part) << 6 | x.local | y.local | z.local;
+              0,
+              0,
+              0};
+    std::uint64_t h, local = 0;
+    if (cmp.exact) {
+        h = finish(x.word * factor[0] ^ y.word * factor[1] ^ z.word * factor[2]);
+        home.start = h;
+    } else {
+        h = finish((x.word >> 2) * factor[0] ^ (y.word >> 2) * factor[1] ^
+                   (z.word >> 2) * factor[2]);
+        local = (x.word & 3) | (y.word & 3) << 2 | (z.word & 3) << 4;
+        home.start = h << 6 | local;
+    }
+    home.tag = static_cast<std::uint32_t>(((h >> (64 - 9)) ^ local) << number_bits);
+    home.recent = static_cast<std::uint32_t>(home.start & (MergeTable::recent_size - 1));
     return home;
 }
 
@@ -247,14 +251,6 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         r = {home.packed, found};
         return found;
     };
-    // A key that is not among the recent points is looked up in (or added
-    // to) the table: its slot is asked from memory a while before.
-    auto prefetch = [&](const Home& home) {
-        const MergeTable::Recent& r = recent[home.recent];
-        if (!cmp.packed || r.point < 0 || r.key != home.packed)
-            __builtin_prefetch(slot + (home.start & mask));
-    };
-
     // The six axis keys of each cell, worked out once.
     auto keys_of = [&](std::int32_t i, AxisKey key[3][2]) {
         for (int a = 0; a < 3; ++a)
@@ -272,12 +268,16 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
     // block (in any order); two corners of it then have the same key exactly
     // when they are the same place of the block, so the points, their
     // numbers and their first uses are those of looking every corner up.
-    struct Group {
-        std::uint64_t word[3][3];  // the block's multiples along each axis
-        int place[8];              // a box's place in the block: bit a, high along axis a
-        AxisKey key[3][3];
+    // Other cells are runs of one cell and its eight corners.
+    struct Run {
+        std::int32_t first;  // its first cell
+        std::int32_t ncells;
+        int place[8];  // a box's place in the block: bit a, high along axis a
+        int nhomes;
+        Home home[27];  // the block's corners, x varying fastest; a cell's, in shape's order
     };
-    auto group_at = [&](std::int32_t i, AxisKey key[8][3][2], Group& g) {
+    auto group_at = [&](std::int32_t i, AxisKey key[8][3][2], Run& run) {
+        AxisKey block[3][3];
         for (int j = 0; j < 8; ++j)
             keys_of(i + j, key[j]);
         for (int a = 0; a < 3; ++a) {
@@ -285,78 +285,101 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
             for (int j = 1; j < 8; ++j)
                 if (key[j][a][0].word < key[low][a][0].word)
                     low = j;
-            g.key[a][0] = key[low][a][0];
-            g.key[a][1] = key[low][a][1];
-            g.word[a][0] = g.key[a][0].word;
-            g.word[a][1] = g.key[a][1].word;
+            block[a][0] = key[low][a][0];
+            block[a][1] = key[low][a][1];
             int high = -1;
             for (int j = 0; j < 8; ++j)
-                if (key[j][a][0].word == g.word[a][1])
+                if (key[j][a][0].word == block[a][1].word)
                     high = j;
             if (high < 0)
                 return false;
-            g.key[a][2] = key[high][a][1];
-            g.word[a][2] = g.key[a][2].word;
-            if (g.word[a][0] == g.word[a][1] || g.word[a][1] == g.word[a][2] ||
-                g.word[a][0] == g.word[a][2])
+            block[a][2] = key[high][a][1];
+            if (block[a][0].word == block[a][1].word || block[a][1].word == block[a][2].word ||
+                block[a][0].word == block[a][2].word)
                 return false;
         }
         unsigned seen = 0;
         for (int j = 0; j < 8; ++j) {
             int place = 0;
             for (int a = 0; a < 3; ++a) {
-                const int b = key[j][a][0].word == g.word[a][0] ? 0 : 1;
-                if (key[j][a][0].word != g.word[a][b] || key[j][a][1].word != g.word[a][b + 1] ||
-                    !key[j][a][0].joins || !key[j][a][1].joins)
+                const int b = key[j][a][0].word == block[a][0].word ? 0 : 1;
+                if (key[j][a][0].word != block[a][b].word ||
+                    key[j][a][1].word != block[a][b + 1].word || !key[j][a][0].joins ||
+                    !key[j][a][1].joins)
                     return false;
                 place |= b << a;
             }
-            g.place[j] = place;
+            run.place[j] = place;
             seen |= 1u << place;
         }
-        return seen == 0xFF;
+        if (seen != 0xFF)
+            return false;
+        for (int z = 0; z < 3; ++z)
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 3; ++x)
+                    run.home[x + 3 * y + 9 * z] =
+                        home_of(cmp, block[0][x], block[1][y], block[2][z]);
+        run.nhomes = 27;
+        return true;
     };
-
+    // The run that starts at cell i; its entries among the recent points are
+    // asked from memory.
     AxisKey key[8][3][2];
-    Group g;
-    for (std::int32_t i = 0; i < mesh.ncells;) {
-        if (i + 8 <= mesh.ncells && group_at(i, key, g)) {
-            Home home[27];
+    auto prepare = [&](std::int32_t i, Run& run) {
+        run.first = i;
+        if (i + 8 <= mesh.ncells && group_at(i, key, run)) {
+            run.ncells = 8;
+        } else {
+            run.ncells = i < mesh.ncells ? 1 : 0;
+            run.nhomes = 0;
+            if (run.ncells > 0) {
+                keys_of(i, key[0]);
+                for (int c = 0; c < 8; ++c) {
+                    const int k = mesh.shape.voxel_corner[c];
+                    run.home[c] =
+                        home_of(cmp, key[0][0][k & 1], key[0][1][(k >> 1) & 1], key[0][2][k >> 2]);
+                }
+                run.nhomes = 8;
+            }
+        }
+        for (int l = 0; l < run.nhomes; ++l)
+            __builtin_prefetch(recent + run.home[l].recent);
+    };
+    // A key that is not among the recent points is looked up in (or added
+    // to) the table: its slot is asked from memory a run before.
+    auto prefetch = [&](const Run& run) {
+        for (int l = 0; l < run.nhomes; ++l) {
+            const Home& home = run.home[l];
+            const MergeTable::Recent& r = recent[home.recent];
+            if (!cmp.packed || r.point < 0 || r.key != home.packed)
+                __builtin_prefetch(slot + (home.start & mask));
+        }
+    };
+    auto number_run = [&](const Run& run) {
+        if (run.ncells == 8) {
             std::int32_t point[27];
-            for (int z = 0; z < 3; ++z)
-                for (int y = 0; y < 3; ++y)
-                    for (int x = 0; x < 3; ++x) {
-                        const int l = x + 3 * y + 9 * z;
-                        home[l] = home_of(cmp, g.key[0][x], g.key[1][y], g.key[2][z]);
-                        prefetch(home[l]);
-                        point[l] = -1;
-                    }
-            for (int j = 0; j < 8; ++j, ++i) {
+            std::fill(point, point + 27, -1);
+            for (std::int32_t j = 0, i = run.first; j < 8; ++j, ++i) {
                 std::int32_t* ids = conn + 8 * std::size_t(i);
-                const int place = g.place[j];
+                const int place = run.place[j];
                 for (int c = 0; c < 8; ++c) {
                     const int k = mesh.shape.voxel_corner[c];
                     const int l = ((place & 1) + (k & 1)) +
                                   3 * (((place >> 1) & 1) + ((k >> 1) & 1)) +
                                   9 * ((place >> 2) + (k >> 2));
                     if (point[l] < 0)
-                        point[l] = find_point(home[l], i, c);
+                        point[l] = find_point(run.home[l], i, c);
                     ids[c] = point[l];
                 }
             }
-            continue;
+            return;
         }
-        // A cell on its own.
-        keys_of(i, key[0]);
-        Home home[8];
-        for (int c = 0; c < 8; ++c) {
-            const int k = mesh.shape.voxel_corner[c];
-            home[c] = home_of(cmp, key[0][0][k & 1], key[0][1][(k >> 1) & 1], key[0][2][k >> 2]);
-            prefetch(home[c]);
-        }
+        if (run.ncells == 0)
+            return;
+        const std::int32_t i = run.first;
         std::int32_t* ids = conn + 8 * std::size_t(i);
         for (int c = 0; c < 8; ++c) {
-            std::int32_t found = find_point(home[c], i, c);
+            std::int32_t found = find_point(run.home[c], i, c);
             // A corner that joins no multiple, or whose point this cell
             // already has (a box thinner than the tolerance), is a point of
             // its own that no other corner joins: a cell's eight points are
@@ -365,7 +388,20 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 found = add_point(i, c);
             ids[c] = found;
         }
-        ++i;
+    };
+
+    // Runs are prepared two ahead of their numbering and their slots asked
+    // for one ahead, so that the cache misses of the recent points and of
+    // the table overlap with the work of the runs before.
+    Run ring[3];
+    prepare(0, ring[0]);
+    prepare(ring[0].first + ring[0].ncells, ring[1]);
+    prefetch(ring[0]);
+    for (int r = 0; ring[r].ncells > 0; r = (r + 1) % 3) {
+        const Run& next = ring[(r + 1) % 3];
+        prepare(next.first + next.ncells, ring[(r + 2) % 3]);
+        prefetch(next);
+        number_run(ring[r]);
     }
     mesh.npoints = npoints;
 }
