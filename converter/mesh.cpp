@@ -142,10 +142,10 @@ inline void set_home(Home& home, const Comparison& cmp, const AxisKey& x, const 
         h = finish((x.word >> 2) * factor[0] ^ (y.word >> 2) * factor[1] ^
                    (z.word >> 2) * factor[2]);
         local = (x.word & 3) | (y.word & 3) << 2 | (z.word & 3) << 4;
-        home.start = h << 6 | local;
+        home.start = h << 7 | local << 1;
     }
     home.tag = static_cast<std::uint32_t>(((h >> (64 - 9)) ^ local) << number_bits);
-    home.recent = static_cast<std::uint32_t>(home.start & (MergeTable::recent_size - 1));
+    home.recent = static_cast<std::uint32_t>((h << 6 | local) & (MergeTable::recent_size - 1));
 }
 
 void number_per_cell(Mesh& mesh)
@@ -183,8 +183,14 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
     MergeTable::Recent* recent = table.recent.get();
     std::fill(recent, recent + MergeTable::recent_size, MergeTable::Recent{0, -1});
 
-    // Whether point p is the point of key.
-    auto is_point_of = [&](std::int32_t p, const std::uint64_t key[3]) {
+    // Whether point p (in the table) is the point of home's key: one word
+    // read where the keys pack, else the key of its first use worked out
+    // again.
+    std::uint64_t* packed_key = table.packed_key.get();
+    auto is_point_of = [&](std::int32_t p, const Home& home) {
+        if (cmp.packed)
+            return packed_key[p] == home.packed;
+        const std::uint64_t* key = home.key;
         const std::int32_t use = first_use[p];
         for (int a = 0; a < 3; ++a)
             if (axis_key(cmp, corner_coordinate(mesh.cells, use >> 3, use & 7, a), a).word !=
@@ -195,13 +201,16 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
 
     std::int32_t npoints = 0;
     std::size_t ntable = 0;  // points in the table
-    auto put = [&](const Home& home, std::int32_t p) {
-        std::size_t s = home.start & mask;
+    // Puts point p of home's key into the table, in the first empty slot
+    // from s on.
+    auto put_at = [&](std::size_t s, const Home& home, std::int32_t p) {
         while (slot[s] != 0)
             s = (s + 1) & mask;
         slot[s] = home.tag | static_cast<std::uint32_t>(p + 1);
         in_table[p >> 6] |= std::uint64_t{1} << (p & 63);
+        packed_key[p] = home.packed;
     };
+    auto put = [&](const Home& home, std::int32_t p) { put_at(home.start & mask, home, p); };
     // Puts the points of the table into one twice the size.
     auto grow = [&] {
         nslots *= 2;
@@ -237,19 +246,24 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         if (cmp.packed && r.point >= 0 && r.key == home.packed)
             return r.point;
         std::int32_t found = -1;
-        for (std::size_t s = home.start & mask; slot[s] != 0; s = (s + 1) & mask)
+        std::size_t s = home.start & mask;
+        for (; slot[s] != 0; s = (s + 1) & mask)
             if ((slot[s] & ~number_mask) == home.tag) {
                 const std::int32_t p = static_cast<std::int32_t>(slot[s] & number_mask) - 1;
-                if (is_point_of(p, home.key)) {
+                if (is_point_of(p, home)) {
                     found = p;
                     break;
                 }
             }
         if (found < 0) {
+            // A new point, in the empty slot that ended the search (or
+            // afresh, in a table that grew).
             found = add_point(i, c);
-            if (2 * ++ntable > nslots && nslots < MergeTable::capacity)
+            if (2 * ++ntable > nslots && nslots < MergeTable::capacity) {
                 grow();
-            put(home, found);
+                s = home.start & mask;
+            }
+            put_at(s, home, found);
         }
         r = {home.packed, found};
         return found;
