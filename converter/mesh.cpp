@@ -359,17 +359,13 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 run.nhomes = 8;
             }
         }
-        for (int l = 0; l < run.nhomes; ++l)
-            __builtin_prefetch(recent + run.home[l].recent);
-    };
-    // A key that is not among the recent points is looked up in (or added
-    // to) the table: its slot is asked from memory a run before.
-    auto prefetch = [&](const Run& run) {
+        // Most keys were met a few cells before and are among the recent
+        // points; the others are looked up in (or added to) the table.
+        // Both are asked from memory now (asking for the slots only of the
+        // keys missing from the recent points, a run later, measured slower).
         for (int l = 0; l < run.nhomes; ++l) {
-            const Home& home = run.home[l];
-            const MergeTable::Recent& r = recent[home.recent];
-            if (!cmp.packed || r.point < 0 || r.key != home.packed)
-                __builtin_prefetch(slot + (home.start & mask));
+            __builtin_prefetch(recent + run.home[l].recent);
+            __builtin_prefetch(slot + (run.home[l].start & mask));
         }
     };
     auto number_run = [&](const Run& run) {
@@ -407,18 +403,17 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         }
     };
 
-    // Runs are prepared two ahead of their numbering and their slots asked
-    // for one ahead, so that the cache misses of the recent points and of
-    // the table overlap with the work of the runs before.  (Asking for the
-    // slots further ahead measured no faster.)
-    Run ring[3];
+    // Runs are prepared a few ahead of their numbering, so that the cache
+    // misses of the recent points and of the table overlap with the work of
+    // the runs before.
+    constexpr int ahead = 3;
+    Run ring[ahead + 1];
     prepare(0, ring[0]);
-    prepare(ring[0].first + ring[0].ncells, ring[1]);
-    prefetch(ring[0]);
-    for (int r = 0; ring[r].ncells > 0; r = (r + 1) % 3) {
-        const Run& next = ring[(r + 1) % 3];
-        prepare(next.first + next.ncells, ring[(r + 2) % 3]);
-        prefetch(next);
+    for (int r = 1; r < ahead; ++r)
+        prepare(ring[r - 1].first + ring[r - 1].ncells, ring[r]);
+    for (int r = 0; ring[r].ncells > 0; r = (r + 1) % (ahead + 1)) {
+        const Run& last = ring[(r + ahead - 1) % (ahead + 1)];
+        prepare(last.first + last.ncells, ring[(r + ahead) % (ahead + 1)]);
         number_run(ring[r]);
     }
     mesh.npoints = npoints;
