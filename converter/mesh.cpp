@@ -1,6 +1,7 @@
 #include "mesh.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -94,7 +95,7 @@ inline AxisKey axis_key(const Comparison& cmp, double v, int a)
     // t is at least 0.5 (the origin is the lowest coordinate) and below
     // 2^41, so its truncation m is its floor and t - m is exact.
     const double t = (v - cmp.origin[a]) * cmp.inverse + 0.5;
-    const std::uint64_t w = static_cast<std::uint64_t>(t);
+    const std::uint64_t w = static_cast<std::uint64_t>(static_cast<std::int64_t>(t));
     return {w, std::fabs(t - static_cast<double>(w) - 0.5) <= tolerance_fraction};
 }
 
@@ -122,28 +123,40 @@ struct Home {
     std::uint32_t recent;
 };
 
-// Fills home field by field, in place (a whole Home built apart and copied
-// costs a stall on each of its narrow fields).
-inline void set_home(Home& home, const Comparison& cmp, const AxisKey& x, const AxisKey& y,
-                     const AxisKey& z)
+// An axis key's shares of its corners' homes: its word where the packed key
+// has it, its share of the hash, and its bits of the place in its block.
+// Worked out once for each coordinate a run's corners take.
+struct AxisPart {
+    std::uint64_t word;
+    bool joins;
+    std::uint64_t packed;
+    std::uint64_t hash;
+    std::uint64_t local;
+};
+
+inline AxisPart axis_part(const Comparison& cmp, const AxisKey& key, int a)
 {
     static constexpr std::uint64_t factor[3] = {0x9E3779B97F4A7C15u, 0xC2B2AE3D27D4EB4Fu,
                                                 0x165667B19E3779F9u};
+    if (cmp.exact)
+        return {key.word, key.joins, key.word << a * packed_bits, key.word * factor[a], 0};
+    return {key.word, key.joins, key.word << a * packed_bits, (key.word >> 2) * factor[a],
+            (key.word & 3) << 2 * a};
+}
+
+// Fills home field by field, in place (a whole Home built apart and copied
+// costs a stall on each of its narrow fields).
+inline void set_home(Home& home, const Comparison& cmp, const AxisPart& x, const AxisPart& y,
+                     const AxisPart& z)
+{
     home.key[0] = x.word;
     home.key[1] = y.word;
     home.key[2] = z.word;
-    home.packed = x.word | y.word << packed_bits | z.word << 2 * packed_bits;
+    home.packed = x.packed | y.packed | z.packed;
     home.joins = x.joins && y.joins && z.joins;
-    std::uint64_t h, local = 0;
-    if (cmp.exact) {
-        h = finish(x.word * factor[0] ^ y.word * factor[1] ^ z.word * factor[2]);
-        home.start = h;
-    } else {
-        h = finish((x.word >> 2) * factor[0] ^ (y.word >> 2) * factor[1] ^
-                   (z.word >> 2) * factor[2]);
-        local = (x.word & 3) | (y.word & 3) << 2 | (z.word & 3) << 4;
-        home.start = h << 7 | local << 1;
-    }
+    const std::uint64_t h = finish(x.hash ^ y.hash ^ z.hash);
+    const std::uint64_t local = x.local | y.local | z.local;
+    home.start = cmp.exact ? h : h << 7 | local << 1;
     home.tag = static_cast<std::uint32_t>(((h >> (64 - 9)) ^ local) << number_bits);
     home.recent = static_cast<std::uint32_t>((h << 6 | local) & (MergeTable::recent_size - 1));
 }
@@ -223,7 +236,8 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 for (int a = 0; a < 3; ++a)
                     key[a] = axis_key(cmp, corner_coordinate(mesh.cells, use >> 3, use & 7, a), a);
                 Home home;
-                set_home(home, cmp, key[0], key[1], key[2]);
+                set_home(home, cmp, axis_part(cmp, key[0], 0), axis_part(cmp, key[1], 1),
+                         axis_part(cmp, key[2], 2));
                 put(home, p);
             }
     };
@@ -331,11 +345,14 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         }
         if (seen != 0xFF)
             return false;
+        AxisPart part[3][3];
+        for (int a = 0; a < 3; ++a)
+            for (int m = 0; m < 3; ++m)
+                part[a][m] = axis_part(cmp, block[a][m], a);
         for (int z = 0; z < 3; ++z)
             for (int y = 0; y < 3; ++y)
                 for (int x = 0; x < 3; ++x)
-                    set_home(run.home[x + 3 * y + 9 * z], cmp, block[0][x], block[1][y],
-                             block[2][z]);
+                    set_home(run.home[x + 3 * y + 9 * z], cmp, part[0][x], part[1][y], part[2][z]);
         run.nhomes = 27;
         return true;
     };
@@ -351,10 +368,14 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
             run.nhomes = 0;
             if (run.ncells > 0) {
                 keys_of(i, key[0]);
+                AxisPart part[3][2];
+                for (int a = 0; a < 3; ++a)
+                    for (int side = 0; side < 2; ++side)
+                        part[a][side] = axis_part(cmp, key[0][a][side], a);
                 for (int c = 0; c < 8; ++c) {
                     const int k = mesh.shape.voxel_corner[c];
-                    set_home(run.home[c], cmp, key[0][0][k & 1], key[0][1][(k >> 1) & 1],
-                             key[0][2][k >> 2]);
+                    set_home(run.home[c], cmp, part[0][k & 1], part[1][(k >> 1) & 1],
+                             part[2][k >> 2]);
                 }
                 run.nhomes = 8;
             }
@@ -368,6 +389,17 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
             __builtin_prefetch(slot + (run.home[l].start & mask));
         }
     };
+    // corner_place[b][k]: the place among the block's 27 corners of voxel
+    // corner k of the box at place b.
+    static constexpr auto corner_place = [] {
+        std::array<std::array<std::uint8_t, 8>, 8> t{};
+        for (int b = 0; b < 8; ++b)
+            for (int k = 0; k < 8; ++k)
+                t[b][k] = static_cast<std::uint8_t>(((b & 1) + (k & 1)) +
+                                                    3 * (((b >> 1) & 1) + ((k >> 1) & 1)) +
+                                                    9 * ((b >> 2) + (k >> 2)));
+        return t;
+    }();
     auto number_run = [&](const Run& run) {
         if (run.ncells == 8) {
             std::int32_t point[27];
@@ -376,10 +408,7 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
                 std::int32_t* ids = conn + 8 * std::size_t(i);
                 const int place = run.place[j];
                 for (int c = 0; c < 8; ++c) {
-                    const int k = mesh.shape.voxel_corner[c];
-                    const int l = ((place & 1) + (k & 1)) +
-                                  3 * (((place >> 1) & 1) + ((k >> 1) & 1)) +
-                                  9 * ((place >> 2) + (k >> 2));
+                    const int l = corner_place[place][mesh.shape.voxel_corner[c]];
                     if (point[l] < 0)
                         point[l] = find_point(run.home[l], i, c);
                     ids[c] = point[l];
