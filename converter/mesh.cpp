@@ -283,10 +283,24 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         return found;
     };
     // The six axis keys of each cell, worked out once.
-    auto keys_of = [&](std::int32_t i, AxisKey key[3][2]) {
-        for (int a = 0; a < 3; ++a)
-            for (int side = 0; side < 2; ++side)
-                key[a][side] = axis_key(cmp, corner_coordinate(mesh.cells, i, side << a, a), a);
+    // The six axis keys of each cell, worked out once: runs are tried from
+    // every cell on, and a group that fails leaves the keys of the cells
+    // after its first for the runs that follow.
+    struct CellKeys {
+        std::int32_t cell = -1;
+        AxisKey key[3][2];
+    };
+    CellKeys cache[16];
+    auto keys_of = [&](std::int32_t i) -> const CellKeys& {
+        CellKeys& k = cache[i & 15];
+        if (k.cell != i) {
+            k.cell = i;
+            for (int a = 0; a < 3; ++a)
+                for (int side = 0; side < 2; ++side)
+                    k.key[a][side] =
+                        axis_key(cmp, corner_coordinate(mesh.cells, i, side << a, a), a);
+        }
+        return k;
     };
 
     // Cells in a solver's file follow the depth-first order of its tree, so
@@ -307,10 +321,11 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         int nhomes;
         Home home[27];  // the block's corners, x varying fastest; a cell's, in shape's order
     };
-    auto group_at = [&](std::int32_t i, AxisKey key[8][3][2], Run& run) {
+    auto group_at = [&](std::int32_t i, Run& run) {
         AxisKey block[3][3];
+        const AxisKey(*key[8])[2];
         for (int j = 0; j < 8; ++j)
-            keys_of(i + j, key[j]);
+            key[j] = keys_of(i + j).key;
         for (int a = 0; a < 3; ++a) {
             int low = 0;
             for (int j = 1; j < 8; ++j)
@@ -358,20 +373,19 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
     };
     // The run that starts at cell i; its entries among the recent points are
     // asked from memory.
-    AxisKey key[8][3][2];
     auto prepare = [&](std::int32_t i, Run& run) {
         run.first = i;
-        if (i + 8 <= mesh.ncells && group_at(i, key, run)) {
+        if (i + 8 <= mesh.ncells && group_at(i, run)) {
             run.ncells = 8;
         } else {
             run.ncells = i < mesh.ncells ? 1 : 0;
             run.nhomes = 0;
             if (run.ncells > 0) {
-                keys_of(i, key[0]);
+                const CellKeys& own = keys_of(i);
                 AxisPart part[3][2];
                 for (int a = 0; a < 3; ++a)
                     for (int side = 0; side < 2; ++side)
-                        part[a][side] = axis_part(cmp, key[0][a][side], a);
+                        part[a][side] = axis_part(cmp, own.key[a][side], a);
                 for (int c = 0; c < 8; ++c) {
                     const int k = mesh.shape.voxel_corner[c];
                     set_home(run.home[c], cmp, part[0][k & 1], part[1][(k >> 1) & 1],
