@@ -282,7 +282,6 @@ void number_shared(Mesh& mesh, MergeTable& table, double finest)
         r = {home.packed, found};
         return found;
     };
-    // The six axis keys of each cell, worked out once.
     // The six axis keys of each cell, worked out once: runs are tried from
     // every cell on, and a group that fails leaves the keys of the cells
     // after its first for the runs that follow.
