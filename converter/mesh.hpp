@@ -60,6 +60,10 @@ struct MergeTable {
     std::size_t last_used = 0;  // slots a piece may have written (the rest are 0)
     // Bit p: point p is in the table (a point of its own is not).
     Storage<std::uint64_t> in_table{std::size_t{max_points} / 64 + 1};
+    // packed_key[p]: the key of point p in one word, for the points in the
+    // table of a piece whose keys pack (a look-up compares it, rather than
+    // the coordinates of the point's first use).
+    Storage<std::uint64_t> packed_key{std::size_t{max_points}};
 
     struct Recent {
         std::uint64_t key;   // the three multiples, 21 bits each

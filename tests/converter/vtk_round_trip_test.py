@@ -82,12 +82,17 @@ def make_pieces(seed, counts, nspecies, extent, reflevel, nlevels, wild):
     return pieces
 
 
-def make_octree(seed, counts, nspecies, extent, reflevel, nlevels, dims, jump, depth):
+def make_octree(seed, counts, nspecies, extent, reflevel, nlevels, dims, jump, depth,
+                scramble=False):
     """An octree (quadtree in 2D, binary tree in 1D) over the unit box, refined
     at random below level 1 down to level depth, in depth-first order, cut into
     pieces of the given sizes (the last takes what is left).  Beside a cell
     refined one level more, a sibling may be refined jump levels at once.
-    Centres carry rounding errors of a few units in the last place."""
+    Centres carry rounding errors of a few units in the last place.  With
+    scramble, half the parents list their children in a random order, and one
+    cell in twenty moves along one axis by 0.3 (joining no multiple) or 1
+    (onto its neighbour) finest cell sizes, so that eight cells in a row are
+    siblings in any order, or look like siblings and are not."""
     rng = np.random.default_rng(seed)
     cells = []
 
@@ -99,10 +104,17 @@ def make_octree(seed, counts, nspecies, extent, reflevel, nlevels, dims, jump, d
         step = 1 if level + jump > depth or rng.random() < 0.7 else jump
         n = 1 << step
         h = size / n
-        for k in itertools.product(range(n), repeat=dims):
+        children = list(itertools.product(range(n), repeat=dims))
+        if scramble and rng.random() < 0.5:
+            children = [children[j] for j in rng.permutation(len(children))]
+        for k in children:
             refine(level + step, [low[a] + k[a] * h for a in range(dims)], h)
 
     refine(0, [0.0] * dims, 1.0)
+    if scramble:
+        for level, centre in cells:
+            if rng.random() < 0.05:
+                centre[rng.integers(dims)] += rng.choice([0.3, 1.0]) / 2 ** nlevels
     noise = lambda v: v * (1 + rng.integers(-4, 5) * 2.0 ** -52)
     pieces, at = [], 0
     for ip, n in enumerate(counts):
@@ -357,8 +369,12 @@ RANDOM_SETS = {
 }
 OCTREE_SETS = {
     # name: (cells per piece, species, extent, reflevel, deepest level
-    #        tabulated, dimensions, levels of a jump, deepest level refined)
+    #        tabulated, dimensions, levels of a jump, deepest level refined[,
+    #        scramble])
     "3d octree, jumps of one level, 3 pieces": ([150, 200, 0], 1, (1.0, 1.0, 1.0), 0, 4, 3, 1, 4),
+    "3d octree, children in any order, some cells moved, 2 pieces": ([300, 10**6], 1,
+                                                                      (1.0, 1.0, 1.0), 0, 4, 3,
+                                                                      1, 4, True),
     "3d octree, jumps of three levels, an empty piece": ([0, 10**6], 0, (1.0, 1.0, 1.0), 0, 5, 3,
                                                         3, 5),
     "2d quadtree, jumps of two levels": ([10**6], 2, (1.0, 1.0, 0.0), 3, 7, 2, 2, 7),
