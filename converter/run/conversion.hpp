@@ -18,7 +18,7 @@
 #include "run/out_file.hpp"
 #include "run/progress.hpp"
 #include "write/output_style.hpp"
-#include "write/vtk_writer.hpp"
+#include "write/species_names.hpp"
 
 namespace cellplot {
 

@@ -3,6 +3,8 @@
 // <AppendedData encoding="raw"> block at the end of the file.  The values
 // are the converted doubles themselves (Float64) or their rounding to the
 // nearest float (Float32); NaN and infinities stay IEEE values.
+#include "write/appended_piece.hpp"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -12,7 +14,6 @@
 
 #include "write/appended_data.hpp"
 #include "write/vtk_words.hpp"
-#include "write/vtk_writer.hpp"
 
 namespace cellplot {
 namespace {

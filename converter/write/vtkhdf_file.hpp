@@ -28,7 +28,7 @@
 #include "convert/mesh.hpp"
 #include "convert/piece.hpp"
 #include "write/output_style.hpp"
-#include "write/vtk_writer.hpp"
+#include "write/species_names.hpp"
 
 namespace cellplot::vtkhdf {
 

@@ -6,8 +6,10 @@
 // its closing lines and names only complete pieces.
 #include <memory>
 
+#include "write/appended_piece.hpp"
+#include "write/ascii_piece.hpp"
+#include "write/master_file.hpp"
 #include "write/output_writer.hpp"
-#include "write/vtk_writer.hpp"
 
 namespace cellplot {
 namespace {
@@ -30,7 +32,10 @@ public:
                      const Mesh& mesh) override
     {
         OutFile out(piece_path(job_, ipiece), job_.overwrite, progress_);
-        cellplot::write_piece(out, piece, mesh, context.names, job_.style);
+        if (job_.style.format == Format::binary)
+            write_appended_piece(out, piece, mesh, context.names, job_.style);
+        else
+            write_ascii_piece(out, piece, mesh, context.names, job_.style);
         out.close();
     }
 

@@ -1,12 +1,10 @@
-#include "write/vtk_writer.hpp"
+#include "write/ascii_piece.hpp"
 
 #include <cstring>
 #include <string_view>
 
-#include "run/file_names.hpp"
 #include "write/integer_field.hpp"
 #include "write/real_text.hpp"
-#include "write/vtk_words.hpp"
 
 namespace cellplot {
 namespace {
@@ -16,28 +14,9 @@ constexpr int real_width = 12;
 constexpr int ints_per_line = 8;  // (8I8)
 constexpr int int_width = 8;
 constexpr int types_per_line = 42;  // (42I3)
-constexpr std::size_t piece_line_trailing_blanks = 39;
 
-constexpr std::string_view master_cell_data = "  <PUnstructuredGrid GhostLevel=\"0\">\n"
-                                              "    <PCellData\n"
-                                              "      Vectors=\"Velocity\"\n"
-                                              "      Scalars=\"Density\"\n"
-                                              "    >\n"
-                                              "      <PDataArray\n"
-                                              "        NumberOfComponents=\"3\"\n";
-
-constexpr std::string_view master_points = "    </PCellData>\n"
-                                           "    <PPoints>\n"
-                                           "      <PDataArray NumberOfComponents=\"3\"\n";
-
-constexpr std::string_view master_tail = "  </PUnstructuredGrid>\n"
-                                         "</VTKFile>\n";
-
-// The name lines of the four scalar arrays, indented as in each file; a
+// The name lines of the four scalar arrays, indented as in the piece file; a
 // species name line (SpeciesNames) is a whole line of the same place.
-constexpr std::string_view master_scalar_lines[4] = {
-    "        Name=\"Density\"", "        Name=\"Energy\"", "        Name=\"Temperature\"",
-    "        Name=\"Pressure\""};
 constexpr std::string_view piece_scalar_lines[4] = {
     "           Name=\"Density\"", "           Name=\"Energy\"", "           Name=\"Temperature\"",
     "           Name=\"Pressure\""};
@@ -332,6 +311,8 @@ void write_types(OutFile& out, std::int32_t ncells, const CellShape& shape)
     }
 }
 
+}  // namespace
+
 void write_ascii_piece(OutFile& out, const Piece& piece, const Mesh& mesh,
                        const SpeciesNames& names, const OutputStyle& style)
 {
@@ -378,76 +359,6 @@ void write_ascii_piece(OutFile& out, const Piece& piece, const Mesh& mesh,
     out.put(piece_types);
     write_types(out, n, shape);
     out.put(piece_tail);
-}
-
-}  // namespace
-
-SpeciesNames make_species_names(std::int32_t nspecies)
-{
-    SpeciesNames names;
-    names.count = nspecies > 0 ? nspecies : 0;
-    for (std::int32_t j = 1; j <= names.count; ++j) {
-        names.name[j - 1] = "Species" + zero_padded(j, 2);
-        const std::string core = "Name=\"" + names.name[j - 1] + "\"";
-        names.master[j - 1] = std::string(8, ' ') + core + std::string(6, ' ');
-        names.piece[j - 1] = std::string(11, ' ') + core + std::string(3, ' ');
-    }
-    return names;
-}
-
-void write_master_head(OutFile& master, const SpeciesNames& names, const OutputStyle& style)
-{
-    const std::string type = std::string("type=\"") + vtk_real_type(style) + "\"\n";
-    const std::string format = std::string("format=\"") + vtk_format(style) + "\"\n";
-    master.put("<VTKFile type=\"PUnstructuredGrid\"" + vtk_file_attributes(style) + ">\n");
-    master.put(master_cell_data);
-    auto block_end = [&](std::string_view name_line) {
-        master.put("        " + type);
-        master.put(name_line);
-        master.put("\n        " + format + "      >\n      </PDataArray>\n");
-    };
-    block_end("        Name=\"Velocity\"");
-    for (std::string_view line : master_scalar_lines) {
-        master.put("      <PDataArray\n");
-        block_end(line);
-    }
-    for (std::int32_t j = 0; j < names.count; ++j) {
-        master.put("      <PDataArray\n");
-        block_end(names.master[j]);
-    }
-    // The optional arrays: integers, declared as they are written.
-    const std::string_view optional[2][2] = {{"UInt8", "Level"}, {"Int32", "Piece"}};
-    for (int k = 0; k < 2; ++k) {
-        if (!(k == 0 ? style.cell_arrays.level : style.cell_arrays.piece))
-            continue;
-        master.put("      <PDataArray\n        type=\"" + std::string(optional[k][0]) +
-                   "\"\n        Name=\"" + std::string(optional[k][1]) + "\"\n        " + format +
-                   "      >\n      </PDataArray>\n");
-    }
-    master.put(master_points);
-    master.put("                  " + type);
-    master.put("                  " + format + "      >\n      </PDataArray>\n    </PPoints>\n");
-}
-
-void write_master_piece(OutFile& master, std::int32_t ipiece, std::int32_t outnum)
-{
-    master.put("    <Piece Source=\"" + piece_file_name(ipiece, outnum) + "\"/>" +
-               std::string(piece_line_trailing_blanks, ' ') + "\n");
-}
-
-void write_master_tail(OutFile& master)
-{
-    master.put(master_tail);
-    master.close();
-}
-
-void write_piece(OutFile& out, const Piece& piece, const Mesh& mesh, const SpeciesNames& names,
-                 const OutputStyle& style)
-{
-    if (style.format == Format::binary)
-        write_appended_piece(out, piece, mesh, names, style);
-    else
-        write_ascii_piece(out, piece, mesh, names, style);
 }
 
 }  // namespace cellplot
