@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "failure.hpp"
-#include "input.hpp"
+#include "read/input.hpp"
+#include "run/failure.hpp"
 
 int main(int argc, char** argv)
 {

@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "real_text.hpp"
+#include "write/real_text.hpp"
 
 namespace {
 

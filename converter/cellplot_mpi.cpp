@@ -21,34 +21,33 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
-#include <type_traits>
 #include <unistd.h>
 #include <vector>
 
-#include "byte_source.hpp"
 #include "cellkeys.h"
-#include "collection.hpp"
-#include "conversion.hpp"
-#include "dir_listing.hpp"
-#include "dir_lock.hpp"
-#include "failure.hpp"
-#include "file_names.hpp"
-#include "input.hpp"
-#include "interrupt.hpp"
-#include "options.hpp"
-#include "out_file.hpp"
-#include "output_writer.hpp"
-#include "piece_jobs.hpp"
-#include "progress.hpp"
-#include "run_plan.hpp"
-#include "vtkhdf_parallel.hpp"
-#include "work_share.hpp"
+#include "read/byte_source.hpp"
+#include "read/input.hpp"
+#include "run/collection.hpp"
+#include "run/conversion.hpp"
+#include "run/dir_listing.hpp"
+#include "run/dir_lock.hpp"
+#include "run/failure.hpp"
+#include "run/file_names.hpp"
+#include "run/interrupt.hpp"
+#include "run/mpi_plan.hpp"
+#include "run/options.hpp"
+#include "run/out_file.hpp"
+#include "run/piece_jobs.hpp"
+#include "run/progress.hpp"
+#include "run/run_plan.hpp"
+#include "run/work_share.hpp"
+#include "write/output_writer.hpp"
+#include "write/vtkhdf_parallel.hpp"
 
 namespace cellplot {
 namespace {
@@ -73,46 +72,11 @@ constexpr const char* mpi_usage_text =
     "The options are cellplot's:\n"
     "\n";
 
-// Opening, creating and closing a file costs about as much as converting
-// this many bytes of it; added to every piece's weight so that empty pieces
-// still count.
-constexpr double file_cost_bytes = 64 * 1024;
-
 [[noreturn]] void end_job()
 {
     const std::int32_t code = 1;
     msg_fail_all(&code);
     std::abort();  // not reached: msg_fail_all ends every process
-}
-
-// One output of the run: the job, and the values of its piece 0's header
-// that make its context, kept so that every rank makes the same context.
-struct Output {
-    Job job;
-    Header piece0;
-    OutputContext context;
-};
-
-// What travels from rank 0 for each output: its settings and piece 0's
-// whole header, byte for byte as 32-bit words for msg_spread_ints, so that
-// every rank makes the context from exactly what rank 0 read.
-static_assert(std::is_trivially_copyable_v<Settings> && std::is_trivially_copyable_v<Header>);
-static_assert(sizeof(Settings) % 4 == 0 && sizeof(Header) % 4 == 0);
-constexpr std::size_t output_words = (sizeof(Settings) + sizeof(Header)) / 4;
-
-void pack(const Output& o, std::int32_t* w)
-{
-    std::memcpy(w, &o.job.settings, sizeof(Settings));
-    std::memcpy(reinterpret_cast<char*>(w) + sizeof(Settings), &o.piece0, sizeof(Header));
-}
-
-void unpack(const std::int32_t* w, Output& o)
-{
-    // Both are trivially copyable; only their default member values make
-    // them non-trivial to construct.
-    std::memcpy(static_cast<void*>(&o.job.settings), w, sizeof(Settings));
-    std::memcpy(static_cast<void*>(&o.piece0), reinterpret_cast<const char*>(w) + sizeof(Settings),
-                sizeof(Header));
 }
 
 // Rank 0: the outputs to convert and what their piece 0 says.  Refuses
@@ -161,7 +125,7 @@ bool spread_plan(const Options& options, std::int32_t rank, std::optional<DirLoc
     std::vector<std::int32_t> words(static_cast<std::size_t>(count) * output_words);
     if (rank == 0)
         for (std::size_t k = 0; k < outputs.size(); ++k)
-            pack(outputs[k], &words[k * output_words]);
+            pack_output(outputs[k], &words[k * output_words]);
     const auto nwords = static_cast<std::int32_t>(words.size());
     msg_spread_ints(words.data(), nullptr, &nwords, &root);
     if (rank != 0) {
@@ -171,37 +135,22 @@ bool spread_plan(const Options& options, std::int32_t rank, std::optional<DirLoc
         for (std::size_t k = 0; k < outputs.size(); ++k) {
             Output& o = outputs[k];
             o.job = command_line_job(options);
-            unpack(&words[k * output_words], o);
+            unpack_output(&words[k * output_words], o);
             o.context = make_context(o.piece0, result_path(o.job, 0));
         }
     }
     return true;
 }
 
-// The (output, piece) pairs of the run, in the order cellplot converts them.
-struct Pair {
-    std::int32_t output;  // index into the outputs
-    std::int32_t ipiece;
-};
-
-std::vector<Pair> list_pairs(const std::vector<Output>& outputs)
-{
-    std::vector<Pair> pairs;
-    for (std::size_t k = 0; k < outputs.size(); ++k)
-        for (std::int32_t p = 0; p < outputs[k].context.npieces; ++p)
-            pairs.push_back({static_cast<std::int32_t>(k), p});
-    return pairs;
-}
-
-// The size of a pair's result file, or minus one less the error number
+// The size of a pair's result file, or its error number (error_as_size)
 // when it cannot be read.
 double look_at(const Job& job, std::int32_t ipiece)
 {
     struct stat st;
     if (::stat(result_path(job, ipiece).c_str(), &st) != 0)
-        return -1.0 - errno;
+        return error_as_size(errno);
     if (S_ISDIR(st.st_mode))
-        return -1.0 - EISDIR;
+        return error_as_size(EISDIR);
     return static_cast<double>(st.st_size);
 }
 
@@ -215,7 +164,7 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
                    std::int32_t nprocs, std::int32_t rank, std::vector<double>& sizes)
 {
     const auto n = static_cast<std::int64_t>(pairs.size());
-    const auto per = static_cast<std::int32_t>((n + nprocs - 1) / nprocs);
+    const std::int32_t per = looks_per_process(n, nprocs);
     std::vector<double> mine(static_cast<std::size_t>(per), 0.0);
     for (std::int64_t i = rank, s = 0; i < n; i += nprocs, ++s) {
         const Pair& pair = pairs[static_cast<std::size_t>(i)];
@@ -227,7 +176,7 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
 
     sizes.assign(static_cast<std::size_t>(n), 0.0);
     for (std::int64_t i = 0; i < n; ++i) {
-        const double found = all[static_cast<std::size_t>((i % nprocs) * per + i / nprocs)];
+        const double found = all[look_slot(i, nprocs, per)];
         if (found < 0) {
             if (rank == 0) {
                 const Pair& pair = pairs[static_cast<std::size_t>(i)];
@@ -235,8 +184,7 @@ bool look_at_files(const std::vector<Output>& outputs, const std::vector<Pair>& 
                     result_path(outputs[static_cast<std::size_t>(pair.output)].job, pair.ipiece);
                 try {
                     FileSource source(input);  // fails with the cause cellplot gives
-                    fail(input,
-                         "cannot open: " + system_error_text(static_cast<int>(-1.0 - found)));
+                    fail(input, "cannot open: " + system_error_text(error_of_size(found)));
                 } catch (const Failure& f) {
                     report(program, f);
                 }
@@ -316,28 +264,6 @@ void say_dead_neighbours()
 void mark_stopped()
 {
     __atomic_store_n(&watch.rows[watch.me].stopped, 1, __ATOMIC_SEQ_CST);
-}
-
-// "pieces 2-3 of output 0, piece 0 of output 4": the pairs [begin, end).
-std::string pieces_text(const std::vector<Output>& outputs, const std::vector<Pair>& pairs,
-                        std::int64_t begin, std::int64_t end)
-{
-    std::string text;
-    for (std::int64_t i = begin; i < end;) {
-        std::int64_t j = i;
-        while (j + 1 < end && pairs[static_cast<std::size_t>(j + 1)].output ==
-                                  pairs[static_cast<std::size_t>(i)].output)
-            ++j;
-        const Pair& a = pairs[static_cast<std::size_t>(i)];
-        const Pair& b = pairs[static_cast<std::size_t>(j)];
-        text += text.empty() ? "" : ", ";
-        text += i == j ? "piece " + std::to_string(a.ipiece)
-                       : "pieces " + std::to_string(a.ipiece) + "-" + std::to_string(b.ipiece);
-        text += " of output " +
-                std::to_string(outputs[static_cast<std::size_t>(a.output)].job.settings.outnum);
-        i = j + 1;
-    }
-    return text;
 }
 
 // Sets up the node's table and the lines of say_dead_neighbours.  Collective.
@@ -462,12 +388,6 @@ private:
     std::vector<MPI_Request> sent_;
 };
 
-// How far a rank got with its share.
-struct ShareDone {
-    std::int64_t pairs = 0;  // the first this many pairs of the share are written
-    bool failed = false;     // this rank met a failure (and said so)
-};
-
 // This rank's share of the pairs: read and convert each piece, write its
 // file through its output's writer (a format of separate piece files, so
 // every rank writes its own), with up to the job's number of jobs at once
@@ -549,26 +469,14 @@ ShareDone convert_share(const std::vector<Output>& outputs, const std::vector<Pa
 // Every rank's ShareDone, on every rank.  Collective.
 std::vector<ShareDone> gather_done(const ShareDone& mine, std::int32_t nprocs)
 {
-    const double words[2] = {static_cast<double>(mine.pairs), mine.failed ? 1.0 : 0.0};
-    std::vector<double> all(2 * static_cast<std::size_t>(nprocs));
-    const std::int32_t two = 2;
-    msg_collect_doubles(words, &two, all.data());
+    double words[share_done_words];
+    pack_share_done(mine, words);
+    std::vector<double> all(share_done_words * static_cast<std::size_t>(nprocs));
+    msg_collect_doubles(words, &share_done_words, all.data());
     std::vector<ShareDone> done(static_cast<std::size_t>(nprocs));
     for (std::size_t r = 0; r < done.size(); ++r)
-        done[r] = {static_cast<std::int64_t>(all[2 * r]), all[2 * r + 1] != 0};
+        done[r] = unpack_share_done(&all[share_done_words * r]);
     return done;
-}
-
-// The outputs whose every pair was written, as flags by output index.
-std::vector<bool> outputs_written(std::size_t noutputs, const std::vector<Pair>& pairs,
-                                  const std::vector<std::int64_t>& first,
-                                  const std::vector<ShareDone>& done)
-{
-    std::vector<bool> written(noutputs, true);
-    for (std::size_t r = 0; r < done.size(); ++r)
-        for (std::int64_t i = first[r] + done[r].pairs; i < first[r + 1]; ++i)
-            written[static_cast<std::size_t>(pairs[static_cast<std::size_t>(i)].output)] = false;
-    return written;
 }
 
 // Rank 0, once the pieces are written: each output whose pieces are all
@@ -646,11 +554,10 @@ int run(const Options& options, std::int32_t nprocs, std::int32_t rank)
     if (!spread_plan(options, rank, lock, outputs, collection))
         return 1;
     const std::vector<Pair> pairs = list_pairs(outputs);
-    std::vector<double> weights;
-    if (!look_at_files(outputs, pairs, nprocs, rank, weights))
+    std::vector<double> sizes;
+    if (!look_at_files(outputs, pairs, nprocs, rank, sizes))
         return 1;
-    for (double& w : weights)
-        w += file_cost_bytes;
+    const std::vector<double> weights = pair_weights(std::move(sizes));
     ProgressLine progress(program, rank == 0 && progress_shown(options.progress));
 #ifdef CELLPLOT_PARALLEL_VTKHDF
     if (!outputs.empty() &&

@@ -7,16 +7,16 @@
 #include <new>
 #include <vector>
 
-#include "conversion.hpp"
-#include "dir_listing.hpp"
-#include "dir_lock.hpp"
-#include "failure.hpp"
-#include "file_names.hpp"
-#include "interrupt.hpp"
-#include "options.hpp"
-#include "output_writer.hpp"
-#include "progress.hpp"
-#include "run_plan.hpp"
+#include "run/conversion.hpp"
+#include "run/dir_listing.hpp"
+#include "run/dir_lock.hpp"
+#include "run/failure.hpp"
+#include "run/file_names.hpp"
+#include "run/interrupt.hpp"
+#include "run/options.hpp"
+#include "run/progress.hpp"
+#include "run/run_plan.hpp"
+#include "write/output_writer.hpp"
 
 namespace cellplot {
 namespace {

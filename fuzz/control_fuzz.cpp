@@ -2,10 +2,10 @@
 // makes of the settings before it opens a result file: the file names.
 #include "fuzz_target.hpp"
 
-#include "failure.hpp"
-#include "file_names.hpp"
-#include "input.hpp"
-#include "piece.hpp"
+#include "convert/piece.hpp"
+#include "read/input.hpp"
+#include "run/failure.hpp"
+#include "run/file_names.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

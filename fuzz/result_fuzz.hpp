@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "conversion.hpp"
-#include "failure.hpp"
-#include "file_names.hpp"
+#include "convert/limits.hpp"
 #include "fuzz_target.hpp"
-#include "input.hpp"
-#include "limits.hpp"
+#include "read/input.hpp"
+#include "run/conversion.hpp"
+#include "run/failure.hpp"
+#include "run/file_names.hpp"
 
 namespace cellplot_fuzz {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "appended_data.hpp"
-#include "out_file.hpp"
+#include "run/out_file.hpp"
 #include "run_in_dir.hpp"
+#include "write/appended_data.hpp"
 
 using cellplot::AppendedData;
 using cellplot::Compression;

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
-#include "failure.hpp"
-#include "fields.hpp"
-#include "geometry.hpp"
+#include "convert/fields.hpp"
+#include "convert/geometry.hpp"
+#include "run/failure.hpp"
 
 using namespace cellplot;
 

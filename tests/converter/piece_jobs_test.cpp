@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "failure.hpp"
-#include "piece_jobs.hpp"
+#include "run/failure.hpp"
+#include "run/piece_jobs.hpp"
 
 using cellplot::Failure;
 using cellplot::PieceSteps;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "binary_reader.hpp"
-#include "failure.hpp"
-#include "input.hpp"
-#include "text_reader.hpp"
+#include "read/binary_reader.hpp"
+#include "read/input.hpp"
+#include "read/text_reader.hpp"
+#include "run/failure.hpp"
 
 using namespace cellplot;
 

@@ -27,7 +27,7 @@
 
 #include <unistd.h>
 
-#include "real_text.hpp"
+#include "write/real_text.hpp"
 
 namespace {
 

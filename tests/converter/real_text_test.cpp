@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "real_text.hpp"
+#include "write/real_text.hpp"
 
 namespace {
 

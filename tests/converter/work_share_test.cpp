@@ -6,7 +6,7 @@
 #include <numeric>
 #include <random>
 
-#include "work_share.hpp"
+#include "run/work_share.hpp"
 
 using cellplot::share_by_weight;
 
