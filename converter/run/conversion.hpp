@@ -17,8 +17,8 @@
 #include "convert/piece.hpp"
 #include "run/out_file.hpp"
 #include "run/progress.hpp"
+#include "write/array_names.hpp"
 #include "write/output_style.hpp"
-#include "write/species_names.hpp"
 
 namespace cellplot {
 

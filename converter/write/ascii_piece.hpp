@@ -5,8 +5,8 @@
 #include "convert/mesh.hpp"
 #include "convert/piece.hpp"
 #include "run/out_file.hpp"
+#include "write/array_names.hpp"
 #include "write/output_style.hpp"
-#include "write/species_names.hpp"
 
 namespace cellplot {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "run/out_file.hpp"
+#include "write/array_names.hpp"
 #include "write/output_style.hpp"
-#include "write/species_names.hpp"
 
 namespace cellplot {
 

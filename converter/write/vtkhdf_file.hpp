@@ -27,8 +27,8 @@
 
 #include "convert/mesh.hpp"
 #include "convert/piece.hpp"
+#include "write/array_names.hpp"
 #include "write/output_style.hpp"
-#include "write/species_names.hpp"
 
 namespace cellplot::vtkhdf {
 

@@ -1,4 +1,4 @@
-#include "write/species_names.hpp"
+#include "write/array_names.hpp"
 
 #include "run/file_names.hpp"
 
