@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "run/dir_listing.hpp"
 #include "run/failure.hpp"
 #include "run/file_names.hpp"
 #include "run/interrupt.hpp"
@@ -112,13 +113,9 @@ std::vector<std::int32_t> complete_outputs(const std::string& dir,
     const std::string model = listed_file_name(kind, 0);
     std::vector<std::int32_t> complete;
     for (const std::string& n : names) {
-        if (n.size() != model.size() || n.compare(0, 5, model, 0, 5) != 0 ||
-            n.compare(9, std::string::npos, model, 9, std::string::npos) != 0 ||
-            !std::all_of(n.begin() + 5, n.begin() + 9, [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        const std::int32_t outnum = std::stoi(n.substr(5, 4));
-        if (output_complete(dir, kind, outnum))
-            complete.push_back(outnum);
+        const auto outnum = number_in(n, model, 5, 4);
+        if (outnum && output_complete(dir, kind, *outnum))
+            complete.push_back(*outnum);
     }
     std::sort(complete.begin(), complete.end());
     return complete;

@@ -8,16 +8,22 @@
 #include "run/file_names.hpp"
 
 namespace cellplot {
-namespace {
 
-bool all_digits(const std::string& s, std::size_t at, std::size_t n)
+std::optional<std::int32_t> number_in(const std::string& name, const std::string& model,
+                                      std::size_t at, std::size_t width)
 {
-    return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(at),
-                       s.begin() + static_cast<std::ptrdiff_t>(at + n),
-                       [](char c) { return c >= '0' && c <= '9'; });
+    if (name.size() != model.size() || at + width > name.size() ||
+        name.compare(0, at, model, 0, at) != 0 ||
+        name.compare(at + width, std::string::npos, model, at + width, std::string::npos) != 0)
+        return std::nullopt;
+    std::int32_t value = 0;
+    for (std::size_t k = at; k < at + width; ++k) {
+        if (name[k] < '0' || name[k] > '9')
+            return std::nullopt;
+        value = 10 * value + (name[k] - '0');
+    }
+    return value;
 }
-
-}  // namespace
 
 std::vector<std::string> list_dir(const std::string& dir)
 {
@@ -37,9 +43,8 @@ std::vector<std::int32_t> outputs_present(const std::vector<std::string>& names)
     const std::string piece0 = result_file_name(0, 0);  // reso000000 NNNN .res
     std::vector<std::int32_t> outputs;
     for (const std::string& n : names)
-        if (n.size() == piece0.size() && n.compare(0, 10, piece0, 0, 10) == 0 &&
-            all_digits(n, 10, 4) && n.compare(14, 4, piece0, 14, 4) == 0)
-            outputs.push_back(std::stoi(n.substr(10, 4)));
+        if (const auto outnum = number_in(n, piece0, 10, 4))
+            outputs.push_back(*outnum);
     return outputs;  // sorted names give increasing numbers
 }
 
@@ -49,8 +54,7 @@ std::optional<std::string> output_file_present(const std::vector<std::string>& n
     const std::string master = master_file_name(outnum);
     const std::string piece0 = piece_file_name(0, outnum);  // view PPPPPP NNNN.vtu
     for (const std::string& n : names)
-        if (n == master || (n.size() == piece0.size() && n.compare(0, 4, piece0, 0, 4) == 0 &&
-                            all_digits(n, 4, 6) && n.compare(10, 8, piece0, 10, 8) == 0))
+        if (n == master || number_in(n, piece0, 4, 6))
             return n;
     return std::nullopt;
 }

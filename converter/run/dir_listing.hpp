@@ -12,6 +12,12 @@ namespace cellplot {
 // The names of the entries of dir, sorted; refuses a directory it cannot read.
 std::vector<std::string> list_dir(const std::string& dir);
 
+// The number written in name at [at, at + width) where name is model with
+// other decimal digits there; nothing when name differs from model anywhere
+// else or holds anything but digits there.
+std::optional<std::int32_t> number_in(const std::string& name, const std::string& model,
+                                      std::size_t at, std::size_t width);
+
 // The output numbers whose piece-0 result file (reso000000NNNN.res) is among
 // names, increasing.
 std::vector<std::int32_t> outputs_present(const std::vector<std::string>& names);
