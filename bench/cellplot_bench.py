@@ -51,18 +51,6 @@ def best_of(runs, args, cwd, clean):
     return best
 
 
-VTK_LOAD = """
-import sys, time, vtk
-reader = vtk.vtkXMLPUnstructuredGridReader()
-reader.SetFileName(sys.argv[1])
-t0 = time.perf_counter()
-reader.Update()
-seconds = time.perf_counter() - t0
-assert reader.GetOutput().GetNumberOfCells() > 0
-print(seconds)
-"""
-
-
 LOAD = """
 import sys, time, vtk
 reader = vtk.vtkHDFReader() if sys.argv[1].endswith(".hdf") else vtk.vtkXMLPUnstructuredGridReader()
@@ -141,7 +129,7 @@ def formats(cellplot, folder, runs, clean):
         seconds, _ = best_of(runs, [cellplot] + options, folder, clean)
         size = sum(os.path.getsize(os.path.join(folder, f)) for f in os.listdir(folder)
                    if f.endswith((".vtu", ".pvtu")))
-        load = subprocess.run(["/usr/bin/python3", "-c", VTK_LOAD,
+        load = subprocess.run(["/usr/bin/python3", "-c", LOAD,
                                os.path.join(folder, "pview0000.pvtu")],
                               capture_output=True, text=True)
         load_s = float(load.stdout) if load.returncode == 0 else float("nan")
@@ -167,7 +155,7 @@ def formats(cellplot, folder, runs, clean):
 
 
 def vtk_load(master):
-    load = subprocess.run(["/usr/bin/python3", "-c", VTK_LOAD, master],
+    load = subprocess.run(["/usr/bin/python3", "-c", LOAD, master],
                           capture_output=True, text=True)
     return float(load.stdout) if load.returncode == 0 else float("nan")
 

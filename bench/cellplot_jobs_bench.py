@@ -13,20 +13,9 @@ import argparse
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
-import time
 
-
-def timed(args, cwd):
-    """Runs args; returns (seconds, peak RSS in MiB, processor seconds)."""
-    t0 = time.perf_counter()
-    child = subprocess.Popen(args, cwd=cwd, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    seconds = time.perf_counter() - t0
-    if status != 0:
-        sys.exit(f"{args[0]} failed with status {status}")
-    return seconds, usage.ru_maxrss / 1024.0, usage.ru_utime + usage.ru_stime
+from cellplot_bench import timed
 
 
 def main():
@@ -67,7 +56,7 @@ def main():
             for _ in range(a.runs):
                 for k, args in enumerate((args_one, args_many)):
                     clean()
-                    got[k].append(timed(args, work))
+                    got[k].append(timed(args, work, cpu=True))
             size = output_bytes()
             return min(got[0]) + (size,), min(got[1]) + (size,)
 
@@ -85,7 +74,7 @@ def main():
             for _ in range(a.runs):
                 clean()
                 best_s = min(best_s, timed(["dd", f"if={source}", "of=copy", "bs=4M",
-                                            "status=none"], work)[0])
+                                            "status=none"], work, cpu=True)[0])
             os.remove(source)
             return best_s
 

@@ -12,7 +12,8 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+from run_support import wait_until_written
 
 CELLPLOT_MPI, CELLPLOT, MAKE_RESULTS = sys.argv[1:4]
 MPIEXEC = os.environ["CELLKEYS_MPIEXEC"].split()
@@ -37,13 +38,6 @@ def pid_of_rank(rank):
             return int(pid)
     return None
 
-
-def wait_until_written(proc, path, seconds=60):
-    end = time.monotonic() + seconds
-    while not (os.path.exists(path) and os.path.getsize(path) > 0):
-        assert proc.poll() is None, proc.communicate()
-        assert time.monotonic() < end, "timed out"
-        time.sleep(0.002)
 
 
 with tempfile.TemporaryDirectory() as folder:

@@ -11,10 +11,11 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 import xml.etree.ElementTree as ET
 
 import vtk
+
+from run_support import wait_until_written
 
 CELLPLOT, MAKE_RESULTS = sys.argv[1], sys.argv[2]
 
@@ -60,14 +61,6 @@ def check_collection_of_three_outputs():
         assert replaced.returncode == 0, replaced
         assert [d.get("timestep") for d in ET.parse(pvd).getroot().iter("DataSet")] == ["10", "11"]
 
-
-def wait_until_written(proc, path, seconds=60):
-    """Waits until proc has put bytes into path, and is still running."""
-    end = time.monotonic() + seconds
-    while not (os.path.exists(path) and os.path.getsize(path) > 0):
-        assert proc.poll() is None, proc.communicate()
-        assert time.monotonic() < end, "timed out"
-        time.sleep(0.002)
 
 
 def complete_0(folder):

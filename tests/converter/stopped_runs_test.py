@@ -12,10 +12,11 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 import xml.etree.ElementTree as ET
 
 import vtk
+
+from run_support import wait_until_written
 
 CELLPLOT, MAKE_RESULTS = sys.argv[1], sys.argv[2]
 
@@ -34,14 +35,6 @@ def start(folder, *args, preexec_fn=None):
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                             preexec_fn=preexec_fn)
 
-
-def wait_until_written(proc, path, seconds=60):
-    """Waits until proc has put bytes into path, and is still running."""
-    end = time.monotonic() + seconds
-    while not (os.path.exists(path) and os.path.getsize(path) > 0):
-        assert proc.poll() is None, proc.communicate()
-        assert time.monotonic() < end, "timed out"
-        time.sleep(0.002)
 
 
 def opens_in_vtk(path):

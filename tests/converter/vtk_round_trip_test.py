@@ -247,35 +247,14 @@ def model(pieces, hexahedron, shared=False, cell_arrays=()):
 
 # ---- the readers ----
 
-def read_vtk(master):
-    reader = vtk.vtkXMLPUnstructuredGridReader()
-    reader.SetFileName(master)
+def read_grid(reader):
+    """What reader (set up with its file) gives: arrays, points and cells."""
     reader.Update()
     grid = reader.GetOutput()
     data = grid.GetCellData()
     arrays = {data.GetArrayName(i): data.GetArray(i) for i in range(data.GetNumberOfArrays())}
     cells = grid.GetCells()
     points = grid.GetPoints()
-    return {"pieces": reader.GetNumberOfPieces(),
-            "types_declared": {a.GetDataTypeAsString() for k, a in arrays.items()
-                               if k not in ("Level", "Piece")},
-            "arrays": {k: vtk_to_numpy(a) for k, a in arrays.items()},
-            "points": vtk_to_numpy(points.GetData()) if points else np.zeros((0, 3)),
-            "connectivity": vtk_to_numpy(cells.GetConnectivityArray()),
-            "offsets": vtk_to_numpy(cells.GetOffsetsArray())[1:],
-            "types": np.array([grid.GetCellType(i) for i in range(grid.GetNumberOfCells())])}
-
-
-def read_hdf(path):
-    """The file read by VTK's vtkHDFReader, every piece merged into one grid."""
-    reader = vtk.vtkHDFReader()
-    reader.SetFileName(path)
-    reader.Update()
-    grid = reader.GetOutput()
-    data = grid.GetCellData()
-    arrays = {data.GetArrayName(i): data.GetArray(i) for i in range(data.GetNumberOfArrays())}
-    points = grid.GetPoints()
-    cells = grid.GetCells()
     return {"types_declared": {a.GetDataTypeAsString() for k, a in arrays.items()
                                if k not in ("Level", "Piece")},
             "arrays": {k: vtk_to_numpy(a) for k, a in arrays.items()},
@@ -283,6 +262,21 @@ def read_hdf(path):
             "connectivity": vtk_to_numpy(cells.GetConnectivityArray()),
             "offsets": vtk_to_numpy(cells.GetOffsetsArray())[1:],
             "types": np.array([grid.GetCellType(i) for i in range(grid.GetNumberOfCells())])}
+
+
+def read_vtk(master):
+    reader = vtk.vtkXMLPUnstructuredGridReader()
+    reader.SetFileName(master)
+    got = read_grid(reader)
+    got["pieces"] = reader.GetNumberOfPieces()
+    return got
+
+
+def read_hdf(path):
+    """The file read by VTK's vtkHDFReader, every piece merged into one grid."""
+    reader = vtk.vtkHDFReader()
+    reader.SetFileName(path)
+    return read_grid(reader)
 
 
 def read_meshio(files):
